@@ -1,0 +1,7 @@
+#pragma once
+// Point masses as quotients of two determinants built from the moments.
+
+#include "numeric/vector.h"
+
+double superdet(const Vector& moments);           // the mass at the point 1
+double hyperdet(const Vector& moments, double x); // the mass at the point x

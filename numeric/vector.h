@@ -1,0 +1,24 @@
+#pragma once
+// Vector: a length-counted array of doubles that owns its storage.  Moment
+// sequences, polynomial coefficients, support points and masses all travel as
+// Vectors.  Callers index data directly; indices are not validated.
+
+class Vector {
+public:
+    double* data;
+    int length;
+
+    explicit Vector(int n);              // n zeros; n < 1 is reported
+    Vector(const double* source, int n); // copies source[0..n-1]; n < 1 is reported
+    Vector(const Vector& other);
+    Vector& operator=(const Vector& other);
+    ~Vector();
+
+    double& operator[](int i) { return data[i]; }
+    double operator[](int i) const { return data[i]; }
+
+    // Removes k elements from the front (k > 0) or -k from the back (k < 0).
+    void drop(int k);
+    // Determinant of the Hankel matrix (v[i+j]), i, j < (length + 1) / 2.
+    double luhankeldet() const;
+};
