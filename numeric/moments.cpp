@@ -1,1 +1,75 @@
-// Implementation to come.
+#include "numeric/moments.h"
+
+#include "numeric/error_log.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Up to this n every binomial coefficient and every intermediate product of
+// the row recurrence below is an integer under 2^53, so the recurrence gives
+// exactly the values binomial() computes, without its inner loop.
+constexpr int exact_row_limit = 50;
+
+// coefficients[j] = binomial(n, j) for j = 0..n.
+void binomial_row(int n, double* coefficients) {
+    coefficients[0] = 1.0;
+    if (n > exact_row_limit) {
+        for (int j = 1; j <= n; ++j)
+            coefficients[j] = binomial(n, j);
+        return;
+    }
+    for (int j = 1; j <= n; ++j)
+        coefficients[j] = coefficients[j - 1] * (n - j + 1) / j;
+}
+
+// The moments of the constant shift with total mass moments[0]: element i
+// becomes moments[0] * shift^i.
+void moments_of_constant(Vector& moments, double shift) {
+    for (int i = 1; i < moments.length; ++i)
+        moments[i] = moments[0] * std::pow(shift, static_cast<double>(i));
+}
+
+} // namespace
+
+double binomial(int n, int k) {
+    if (n < 0 || k < 0)
+        report_error("binomial", "n és k nem lehet negatív!", 1);
+    if (k > n)
+        report_error("binomial", "k nem lehet nagyobb, mint n!", 1);
+    if (n == 0)
+        return 1.0;
+    const int m = std::max(k, n - k);
+    double r = 1.0;
+    for (int i = m + 1; i <= n; ++i) {
+        r = r * i;
+        r = r / (i - m);
+    }
+    return r;
+}
+
+void transform_moments(Vector& moments, double scale, double shift) {
+    const int n = moments.length;
+    if (scale == 0.0) {
+        // scale * X + shift is the constant shift: its moments, not zeros, so
+        // that the result is still a moment sequence.
+        moments_of_constant(moments, shift);
+        return;
+    }
+    if (scale != 1.0)
+        for (int i = 0; i < n; ++i)
+            moments[i] = std::pow(scale, static_cast<double>(i)) * moments[i];
+    if (shift == 0.0 || n == 0)
+        return;
+    // Element i is built from the scaled elements 0..i only, so going from the
+    // top down lets the vector itself serve as the scaled copy.
+    Vector coefficients(n);
+    for (int i = n - 1; i >= 1; --i) {
+        binomial_row(i, coefficients.data);
+        double t = moments[0];
+        for (int j = 1; j <= i; ++j)
+            t = coefficients[j] * moments[j] + shift * t;
+        moments[i] = t;
+    }
+}

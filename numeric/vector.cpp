@@ -1,1 +1,96 @@
-// Implementation to come.
+#include "numeric/vector.h"
+
+#include "numeric/error_log.h"
+#include "numeric/lu_scratch.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <utility>
+
+namespace {
+
+// n zero-filled doubles (n may be 0 for the copy of an emptied vector).
+double* allocate_elements(int n) {
+    return asset(new (std::nothrow) double[n]());
+}
+
+void copy_elements(double* target, const double* source, int n) {
+    if (n > 0)
+        std::memcpy(target, source, sizeof(double) * static_cast<std::size_t>(n));
+}
+
+} // namespace
+
+Vector::Vector(int n) : data(nullptr), length(n) {
+    if (n < 1)
+        report_error("Vector::Vector(int)", "Túl kicsi vektor!", 1);
+    data = allocate_elements(n);
+}
+
+Vector::Vector(const double* source, int n) : data(nullptr), length(n) {
+    if (n < 1)
+        report_error("Vector::Vector(double*,int)", "Túl kicsi vektor!", 1);
+    data = allocate_elements(n);
+    copy_elements(data, source, n);
+}
+
+Vector::Vector(const Vector& other) : data(allocate_elements(other.length)), length(other.length) {
+    copy_elements(data, other.data, length);
+}
+
+Vector& Vector::operator=(const Vector& other) {
+    if (this == &other)
+        return *this;
+    // The new array is made before the old one is released, so exhausted
+    // memory leaves this vector as it was.
+    double* fresh = allocate_elements(other.length);
+    copy_elements(fresh, other.data, other.length);
+    delete[] data;
+    data = fresh;
+    length = other.length;
+    return *this;
+}
+
+Vector::Vector(Vector&& other) noexcept : data(other.data), length(other.length) {
+    other.data = nullptr;
+    other.length = 0;
+}
+
+Vector& Vector::operator=(Vector&& other) noexcept {
+    std::swap(data, other.data);
+    std::swap(length, other.length);
+    return *this;
+}
+
+Vector::~Vector() {
+    delete[] data;
+}
+
+// The storage keeps its size: only the first length elements count, so
+// dropping needs no new allocation and cannot fail once the count is checked.
+void Vector::drop(int k) {
+    if (k == 0)
+        return;
+    const long count = std::labs(static_cast<long>(k));
+    if (count > length)
+        report_error("Vector::drop", "Túl sokat elemet akar eldobni!", 1);
+    const int remaining = length - static_cast<int>(count);
+    if (k > 0 && remaining > 0)
+        std::memmove(data, data + count, sizeof(double) * static_cast<std::size_t>(remaining));
+    length = remaining;
+}
+
+double Vector::luhankeldet() const {
+    if (length % 2 == 0)
+        report_warning("Vector::luhankeldet",
+                       "A Hankel-mátrix felépítéséhez páratlan számú momentum kell!");
+    const int k = (length + 1) / 2;
+    if (k < 1)
+        report_error("Vector::luhankeldet", "Túl kicsi Hankel-mátrix!", 1);
+    LuScratch hankel(k);
+    for (int i = 0; i < k; ++i)
+        for (int j = 0; j < k; ++j)
+            hankel[i][j] = data[i + j];
+    return hankel.determinant();
+}

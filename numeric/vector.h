@@ -12,6 +12,9 @@ public:
     Vector(const double* source, int n); // copies source[0..n-1]; n < 1 is reported
     Vector(const Vector& other);
     Vector& operator=(const Vector& other);
+    // Moving hands the storage over; the source is left empty (length 0).
+    Vector(Vector&& other) noexcept;
+    Vector& operator=(Vector&& other) noexcept;
     ~Vector();
 
     double& operator[](int i) { return data[i]; }
