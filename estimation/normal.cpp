@@ -1,1 +1,107 @@
-// Implementation to come.
+// Estimation on the whole line (-inf, inf).
+//
+// The moments are moved so that the position x sits at 0; the mass p that a
+// discrete distribution with these moments can place at 0 is split off, and
+// the rest becomes a k'-point distribution.  L sums the masses strictly below
+// x, U = L + p.
+
+#include "estimation/normal.h"
+
+#include "estimation/attempts.h"
+#include "estimation/discrete.h"
+#include "estimation/tolerances.h"
+#include "numeric/error_log.h"
+#include "numeric/moments.h"
+
+// Takes the mass at 0 out of the moments nu0 .. nu2k' of X - x: nu0 loses p and
+// the last moment goes, leaving the 2k' moments that the construction takes.
+void mass_normal(Vector& moments, double& mass) {
+    if (moments.length % 2 == 0)
+        report_warning("mass_normal", "Páratlan számú momentum kell!");
+
+    double p = solve_linear_det_eq(moments);
+    mass = p;
+    if (outside_probability_range(p))
+        report_error("mass_normal", "p nem esik 0 és 1 közé!", 1);
+
+    moments[0] = moments[0] - p;
+    moments.drop(-1);
+}
+
+namespace {
+
+// Checks the Hankel determinants of orders k+1 down to 2 and returns how many
+// trailing moments to cut: 2r for the last (lowest-order) pass r whose
+// determinant counts as zero, 0 when none does.
+int normal_truncation(const Vector& moments) {
+    int passes = (moments.length - 1) / 2;
+    int cut = 0;
+    Vector h(moments);
+    for (int r = 1; r <= passes; ++r) {
+        double determinant = h.luhankeldet();
+        if (determinant_negative(determinant))
+            report_error("trynormal", "Ezek a momentumok nem határoznak meg eloszlást!", 1);
+        if (determinant_near_zero(determinant)) {
+            report_warning(
+                "trynormal",
+                "A Hankel-determináns értéke kb. 0, az utolsó 2 momentum el lesz dobva!");
+            cut = 2 * r;
+        }
+        h.drop(-2);
+    }
+    return cut;
+}
+
+} // namespace
+
+void trynormal(Vector& moments, double position, double& lower_bound, double& upper_bound) {
+    lower_bound = 0.0;
+    upper_bound = 1.0;
+
+    if (moments.length < 1)
+        report_error("trynormal", "A becsléshez adjon meg momentumokat!", 10);
+    if (moments.length % 2 == 0) {
+        report_warning("trynormal", "ULNormal futtatásához páratlan számú momentum kell!");
+        moments.drop(-1);
+    }
+    if (moments[0] != 1.0)
+        report_error("trynormal", "Az első momentumnak 1-nek kell lennie!", 10);
+
+    moments.drop(-normal_truncation(moments));
+    if (moments.length < 3)
+        report_error("trynormal", "A becsléshez legalább 3 momentum kell!", 1);
+
+    int points_count = (moments.length - 1) / 2;
+    Vector points(points_count);
+    Vector weights(points_count);
+
+    transform_moments(moments, 1.0, -position);
+    double p = 0.0;
+    mass_normal(moments, p);
+    discrete_construction(moments, points, weights);
+
+    for (int i = 0; i < points_count; ++i)
+        if (points[i] < 0.0)
+            lower_bound += weights[i];
+    upper_bound = p + lower_bound;
+
+    if (outside_probability_range(lower_bound))
+        report_error("ulnormal", "L nem esik 0 és 1 közé!", 1);
+    if (outside_probability_range(upper_bound))
+        report_error("ulnormal", "U nem esik 0 és 1 közé!", 1);
+}
+
+void estimate_normal(const Vector& moments, double position, double& lower_bound,
+                     double& upper_bound, int& outcome) {
+    lower_bound = 0.0;
+    upper_bound = 1.0;
+    outcome = 0;
+    KeptBounds kept;
+    run_attempts(
+        moments, 3, 1, "ulnormal",
+        "Sajnos, ezekre a momentumokra nem alkalmazható a végtelen becslés!", kept,
+        [position](Vector& scratch, double& l, double& u) { trynormal(scratch, position, l, u); });
+    lower_bound = kept.lower;
+    upper_bound = kept.upper;
+    outcome = kept.outcome;
+}

@@ -1,1 +1,155 @@
-// Implementation to come.
+// Estimation on a half-line [lower, inf).
+//
+// The moments are moved so that the lower limit a sits at 0 and the position x
+// at 1.  The masses at 1 and at 0 are split off, the rest becomes an m-point
+// distribution.  L is the mass at 0 plus the masses strictly below 1, U adds the
+// mass at 1.
+
+#include "estimation/positive.h"
+
+#include <algorithm>
+
+#include "estimation/attempts.h"
+#include "estimation/determinant_ratio.h"
+#include "estimation/discrete.h"
+#include "estimation/normal.h"
+#include "estimation/tolerances.h"
+#include "numeric/diagnostics.h"
+#include "numeric/error_log.h"
+#include "numeric/moments.h"
+#include "numeric/number_text.h"
+
+// On the moved moments nu0 .. nu(2m+1): the mass at 1 comes from the sequence
+// without nu0 (the moments of t dnu keep the mass at 1 and lose the one at 0),
+// the mass at 0 from what is left once the mass at 1 is taken away.
+void mass_positive(Vector& moments, double& mass_at_position, double& mass_at_lower) {
+    if (moments.length % 2 != 0)
+        report_warning("mass_positive", "Páros számú momentum kell!");
+
+    Vector without_first(moments);
+    without_first.drop(1);
+    double at_position = superdet(without_first);
+    mass_at_position = at_position;
+    if (outside_probability_range(at_position))
+        report_error("mass_positive", "p nem esik 0 és 1 közé!", 1);
+
+    moments.drop(-1);
+    // A point mass at 1 adds its mass to every moment.
+    for (int i = 0; i < moments.length; ++i)
+        moments[i] = moments[i] - at_position;
+
+    double at_lower = solve_linear_det_eq(moments);
+    mass_at_lower = at_lower;
+    moments[0] = moments[0] - at_lower;
+    if (outside_probability_range(at_lower))
+        report_error("mass_positive", "p nem esik 0 és 1 közé!", 1);
+
+    moments.drop(-1);
+}
+
+namespace {
+
+// One family of Hankel tests on an odd-length sequence: orders k+1 down to 2.
+// Returns 2r for the last pass r whose determinant counts as zero, else 0.
+int positive_family_truncation(Vector h) {
+    int passes = (h.length - 1) / 2;
+    int cut = 0;
+    for (int r = 1; r <= passes; ++r) {
+        double determinant = h.luhankeldet();
+        if (determinant_negative(determinant))
+            report_error("trypositive", "Ezek a momentumok nem határoznak meg pozitív eloszlást!",
+                         1);
+        if (determinant_near_zero(determinant)) {
+            report_warning(
+                "trypositive",
+                "A Hankel-determináns értéke kb. 0, az utolsó 2 momentum el lesz dobva!");
+            cut = 2 * r;
+        }
+        h.drop(-2);
+    }
+    return cut;
+}
+
+// Cut for the two families of a distribution on [0, inf): the Hankel
+// determinants of mu0 .. mu2k and of mu1 .. mu(2k+1).
+int positive_truncation(const Vector& moments) {
+    Vector without_last(moments);
+    without_last.drop(-1);
+    int cut_first = positive_family_truncation(without_last);
+
+    Vector without_first(moments);
+    without_first.drop(1);
+    int cut_second = positive_family_truncation(without_first);
+    return std::max(cut_first, cut_second);
+}
+
+} // namespace
+
+void trypositive(Vector& moments, double position, double lower, double& lower_bound,
+                 double& upper_bound) {
+    lower_bound = 0.0;
+    upper_bound = 1.0;
+
+    // Written so that a position or limit that is not a number fails too.
+    if (!(position > lower))
+        report_error("trypositive", "A pozíciónak nagyobbnak kell lennie az alsó határnál!", 10);
+    if (moments.length < 4)
+        report_error("trypositive", "A becsléshez adjon meg legalább 4 momentumot!", 10);
+    if (moments.length % 2 != 0) {
+        report_warning("ulpositive", "ULPositive futtatásához páros számú momentum kell!");
+        moments.drop(-1);
+    }
+    if (moments[0] != 1.0)
+        report_error("trypositive", "Az első momentumnak 1-nek kell lennie!", 10);
+
+    double distance = position - lower;
+    transform_moments(moments, 1 / distance, -(lower / distance));
+
+    moments.drop(-positive_truncation(moments));
+    if (moments.length < 4)
+        report_error("trypositive", "A becsléshez legalább 4 momentum kell!", 1);
+
+    int points_count = (moments.length - 2) / 2;
+    Vector points(points_count);
+    Vector weights(points_count);
+
+    double at_position = 0.0;
+    double at_lower = 0.0;
+    mass_positive(moments, at_position, at_lower);
+    discrete_construction(moments, points, weights);
+
+    lower_bound = at_lower;
+    for (int i = 0; i < points_count; ++i)
+        if (points[i] < 1.0)
+            lower_bound += weights[i];
+    upper_bound = at_position + lower_bound;
+
+    if (outside_probability_range(lower_bound))
+        report_error("ulpositive", "L nem esik 0 és 1 közé!", 1);
+    if (outside_probability_range(upper_bound))
+        report_error("ulpositive", "U nem esik 0 és 1 közé!", 1);
+}
+
+void estimate_positive(const Vector& moments, double position, double lower, double& lower_bound,
+                       double& upper_bound, int& outcome) {
+    lower_bound = 0.0;
+    upper_bound = 1.0;
+    outcome = 0;
+    KeptBounds kept;
+    run_attempts(moments, 4, 2, "ulpositive",
+                 "Sajnos, ezekre a momentumokra nem alkalmazható a pozitív becslés!", kept,
+                 [position, lower](Vector& scratch, double& l, double& u) {
+                     trypositive(scratch, position, lower, l, u);
+                 });
+
+    write_diagnostic("\n\n/// poz /// L = " + format_fixed(kept.lower) +
+                     "; U = " + format_fixed(kept.upper) + "\n");
+
+    run_attempts(
+        moments, 3, 1, "ulpositive",
+        "Sajnos, ezekre a momentumokra nem alkalmazható a végtelen becslés!", kept,
+        [position](Vector& scratch, double& l, double& u) { trynormal(scratch, position, l, u); });
+    lower_bound = kept.lower;
+    upper_bound = kept.upper;
+    outcome = kept.outcome;
+}

@@ -1,0 +1,48 @@
+#pragma once
+// The loop that every driver runs for each kind of attempt: the caller's
+// moments, then the same moments with the last 2, 4, ... cut off, for as long as
+// at least min_length remain.  Each attempt gets a fresh scratch copy, since the
+// attempt routines truncate and transform the vector they are given.
+
+#include "numeric/error_log.h"
+#include "numeric/vector.h"
+
+// The bounds a driver has kept so far and the kind of attempt that last tightened one.
+struct KeptBounds {
+    double lower = 0.0;
+    double upper = 1.0;
+    int outcome = 0;
+
+    // Only a strict improvement counts: an equal bound changes neither bound nor outcome.
+    void offer(double lower_bound, double upper_bound, int kind) {
+        if (lower_bound > lower) {
+            lower = lower_bound;
+            outcome = kind;
+        }
+        if (upper_bound < upper) {
+            upper = upper_bound;
+            outcome = kind;
+        }
+    }
+};
+
+// attempt(Vector& scratch, double& l, double& u) is one estimation; a failure
+// leaves it as a thrown int (its report is already in the log), and only that
+// is caught: the failed attempt contributes nothing and the next one runs.
+template <class Attempt>
+void run_attempts(const Vector& moments, int min_length, int kind, const char* driver_name,
+                  const char* not_applicable, KeptBounds& kept, Attempt attempt) {
+    for (int cut = 0; moments.length - cut >= min_length; cut += 2) {
+        Vector scratch(moments);
+        scratch.drop(-cut);
+        double l = 0.0;
+        double u = 1.0;
+        try {
+            attempt(scratch, l, u);
+        } catch (int) {
+            report_warning(driver_name, not_applicable);
+            continue;
+        }
+        kept.offer(l, u, kind);
+    }
+}
