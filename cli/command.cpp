@@ -1,0 +1,190 @@
+#include "cli/command.h"
+
+#include <CLI/CLI.hpp>
+#include <new>
+#include <string>
+
+#include "cli/request_source.h"
+#include "estimation/bounded.h"
+#include "estimation/normal.h"
+#include "estimation/positive.h"
+#include "numeric/diagnostics.h"
+#include "numeric/error_log.h"
+#include "numeric/vector.h"
+
+namespace vendrill::cli {
+
+namespace {
+
+const char* const program_description =
+    "vendrill-cli --type {0|1|2} --position X [--lower A] [--upper B]\n"
+    "             [--format {text|json|csv}] [--] M0 M1 ... M(n-1)\n\n"
+    "Bounds the distribution function of a random variable at a position x from\n"
+    "a list of its moments M0 M1 ... M(n-1) (M0 must be 1) and its support:\n"
+    "a lower bound for P(X < x) and an upper bound for P(X <= x).";
+
+const char* const program_footer = R"(Types:
+  0, whole     (-inf, inf)       needs at least 3 moments
+  1, half      [lower, inf)      needs at least 4 moments
+  2, bounded   [lower, upper]    needs at least 5 moments
+  A weaker type is tried as well; when it gives the tightest bounds, or when
+  no estimation applies, the verdict says so.
+
+Output (standard output carries only the result):
+  text  "Lower bound = L", "Upper bound = U", then the verdict if any; with
+        several positions each block starts with "Position = X".
+  json  {"type":T,"position":X,"lower":A,"upper":B,"lower_bound":L,
+        "upper_bound":U,"outcome":O,"verdict":"..."} on one line; with several
+        positions a JSON array holding one such object a line.  Numbers read
+        back exactly.
+  csv   header position,lower_bound,upper_bound,outcome and one line a position.
+  outcome: 0 no estimation applied (bounds 0 and 1), 1 the (-inf, inf)
+  estimation, 2 the [lower, inf) estimation, 3 the [lower, upper] estimation
+  gave the tightest bounds last.
+
+Error log:
+  Failed estimation attempts append reports, with this request and the
+  position being computed, to ./error.log (--log PATH elsewhere, --no-log none).
+  Diagnostic lines of the estimation go to standard error.
+
+Exit status: 0 result computed (any outcome), 2 invalid input (message on
+standard error, nothing on standard output, nothing logged), 1 failure.
+
+Negative numbers are ordinary values (--position -1.5, --lower -2); put the
+moments after -- when the first of them is negative.
+
+Examples:
+  vendrill-cli --type whole --position 1 -- 1 0 1
+  vendrill-cli --type 2 --lower 0 --upper 1 --positions 0:1:11 --format csv \
+      -- 1 0.5 0.333333333333333 0.25 0.2
+  printf '1 0.5 1 3\n' | vendrill-cli --type half --position 1 --moments-file - --format json)";
+
+// Registers the options; values land in raw as the user typed them and are
+// converted by validate(), which names the argument in its messages.
+void define_options(CLI::App& app, RawArguments& raw) {
+    app.add_option("--type", raw.type, "Support: 0|whole, 1|half, 2|bounded")->type_name("TYPE");
+    app.add_option("--position", raw.positions, "Position x (repeatable)")
+        ->type_name("X")
+        ->allow_extra_args(false);
+    app.add_option("--positions", raw.position_range, "COUNT >= 2 positions, ends included")
+        ->type_name("FROM:TO:COUNT");
+    app.add_option("--lower", raw.lower, "Lower limit (default 0)")->type_name("A");
+    app.add_option("--upper", raw.upper, "Upper limit (default 1)")->type_name("B");
+    app.add_option("--format", raw.format, "Output: text (default), json or csv")
+        ->type_name("FORMAT");
+    app.add_option("--moments-file", raw.moments_file, "Moments from a file, - for stdin")
+        ->type_name("PATH");
+    app.add_option("--log", raw.log_path, "Write the error log to PATH, not ./error.log")
+        ->type_name("PATH");
+    app.add_flag("--no-log", raw.no_log, "Write no error log");
+    app.add_option("moments", raw.moments, "The moments M0 M1 ..., M0 = 1")->type_name("M");
+}
+
+// Saves the process-wide settings of the numerical library that a run
+// changes, and puts them back when the run ends.
+class LibrarySettingsGuard {
+public:
+    LibrarySettingsGuard()
+        : log_path_(error_log_path()), log_enabled_(error_log_enabled()),
+          diagnostics_(diagnostic_stream()) {}
+    ~LibrarySettingsGuard() {
+        set_error_log_path(log_path_);
+        set_error_log_enabled(log_enabled_);
+        set_diagnostic_stream(diagnostics_);
+    }
+    LibrarySettingsGuard(const LibrarySettingsGuard&) = delete;
+    LibrarySettingsGuard& operator=(const LibrarySettingsGuard&) = delete;
+
+private:
+    std::string log_path_;
+    bool log_enabled_;
+    std::FILE* diagnostics_;
+};
+
+int compute(const Request& request, std::FILE* out) {
+    CliRequestSource source(request.type, request.lower, request.upper, request.moments);
+    const ScopedRequestSource registration(&source);
+    const Vector moments(request.moments.data(), static_cast<int>(request.moments.size()));
+    const std::uint64_t count = request.position_count();
+    ResultWriter writer(out, request, count);
+    writer.begin();
+    for (std::uint64_t i = 0; i < count; ++i) {
+        const double x = request.position_at(i);
+        source.set_position(x);
+        writer.write(estimate_at(request, moments, x));
+    }
+    writer.end();
+    return exit_computed;
+}
+
+} // namespace
+
+ResultRow estimate_at(const Request& request, const Vector& moments, double position) {
+    ResultRow row;
+    row.position = position;
+    switch (request.type) {
+    case 0:
+        estimate_normal(moments, position, row.lower_bound, row.upper_bound, row.outcome);
+        break;
+    case 1:
+        estimate_positive(moments, position, request.lower, row.lower_bound, row.upper_bound,
+                          row.outcome);
+        break;
+    default:
+        estimate_bounded(moments, position, request.lower, request.upper, row.lower_bound,
+                         row.upper_bound, row.outcome);
+        break;
+    }
+    return row;
+}
+
+int run_cli(int argc, const char* const* argv, std::FILE* in, std::FILE* out, std::FILE* err) {
+    CLI::App app(program_description, "vendrill-cli");
+    app.footer(program_footer);
+    RawArguments raw;
+    define_options(app, raw);
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        std::fputs(app.help().c_str(), out);
+        return std::fflush(out) == 0 ? exit_computed : exit_failure;
+    } catch (const CLI::ParseError& e) {
+        std::fprintf(err, "%s\nRun 'vendrill-cli --help' for usage.\n", e.what());
+        return exit_invalid_input;
+    }
+
+    Request request;
+    try {
+        request = validate(raw, in);
+    } catch (const InvalidInput& e) {
+        std::fprintf(err, "%s\n", e.what());
+        return exit_invalid_input;
+    }
+
+    const LibrarySettingsGuard guard;
+    if (request.log_path)
+        set_error_log_path(*request.log_path);
+    set_error_log_enabled(request.log_enabled);
+    set_diagnostic_stream(err);
+    try {
+        compute(request, out);
+    } catch (int code) {
+        // A report raised outside the drivers' attempts (no memory for the
+        // moments): it is already in the log; the run cannot go on.
+        std::fflush(out);
+        std::fprintf(err, "vendrill-cli: the computation was abandoned (error code %d)\n", code);
+        return exit_failure;
+    } catch (const std::bad_alloc&) {
+        std::fflush(out);
+        std::fprintf(err, "vendrill-cli: out of memory\n");
+        return exit_failure;
+    }
+    if (std::fflush(out) != 0 || std::ferror(out) != 0) {
+        std::fprintf(err, "vendrill-cli: could not write the result\n");
+        return exit_failure;
+    }
+    return exit_computed;
+}
+
+} // namespace vendrill::cli

@@ -1,0 +1,7 @@
+#include <cstdio>
+
+#include "cli/command.h"
+
+int main(int argc, char** argv) {
+    return vendrill::cli::run_cli(argc, argv, stdin, stdout, stderr);
+}

@@ -1,0 +1,104 @@
+#include "cli/output.h"
+
+#include <charconv>
+#include <nlohmann/json.hpp>
+
+namespace vendrill::cli {
+
+namespace {
+
+std::string to_chars_text(double value, std::optional<int> precision) {
+    char buffer[64];
+    const auto result = precision ? std::to_chars(buffer, buffer + sizeof buffer, value,
+                                                  std::chars_format::general, *precision)
+                                  : std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+} // namespace
+
+std::string verdict_text(int type, int outcome) {
+    if (outcome == 0)
+        return type == 0 ? "The (-inf, inf) estimation is not applicable in this case!"
+                         : "Neither type of the estimations was applicable!";
+    if (outcome == 1 && type > 0)
+        return "The (-inf, inf) estimation gave the tightest bounds.";
+    if (outcome == 2 && type > 1)
+        return "The [a, inf) estimation gave the tightest bounds.";
+    return "";
+}
+
+std::string round_trip_number(double value) {
+    return to_chars_text(value, std::nullopt);
+}
+
+std::string display_number(double value) {
+    return to_chars_text(value, 15);
+}
+
+std::string json_row(const Request& request, const ResultRow& row) {
+    // ordered_json keeps the keys in the documented order.
+    nlohmann::ordered_json object;
+    object["type"] = request.type;
+    object["position"] = row.position;
+    object["lower"] = request.lower;
+    object["upper"] = request.upper;
+    object["lower_bound"] = row.lower_bound;
+    object["upper_bound"] = row.upper_bound;
+    object["outcome"] = row.outcome;
+    object["verdict"] = verdict_text(request.type, row.outcome);
+    return object.dump();
+}
+
+ResultWriter::ResultWriter(std::FILE* out, const Request& request, std::uint64_t position_count)
+    : out_(out), request_(request), several_(position_count > 1) {}
+
+void ResultWriter::emit(const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), out_);
+}
+
+void ResultWriter::begin() {
+    if (request_.format == OutputFormat::csv)
+        emit("position,lower_bound,upper_bound,outcome\n");
+    else if (request_.format == OutputFormat::json && several_)
+        emit("[\n");
+}
+
+void ResultWriter::write(const ResultRow& row) {
+    std::string text;
+    switch (request_.format) {
+    case OutputFormat::json:
+        if (several_ && written_ > 0)
+            text = ",\n";
+        text += json_row(request_, row);
+        if (!several_)
+            text += "\n";
+        break;
+    case OutputFormat::csv:
+        text = round_trip_number(row.position) + "," + round_trip_number(row.lower_bound) + "," +
+               round_trip_number(row.upper_bound) + "," + std::to_string(row.outcome) + "\n";
+        break;
+    case OutputFormat::text: {
+        if (several_) {
+            if (written_ > 0)
+                text = "\n";
+            text += "Position = " + display_number(row.position) + "\n";
+        }
+        text += "Lower bound = " + display_number(row.lower_bound) + "\n";
+        text += "Upper bound = " + display_number(row.upper_bound) + "\n";
+        const std::string verdict = verdict_text(request_.type, row.outcome);
+        if (!verdict.empty())
+            text += verdict + "\n";
+        break;
+    }
+    }
+    emit(text);
+    ++written_;
+}
+
+void ResultWriter::end() {
+    if (request_.format == OutputFormat::json && several_)
+        emit("\n]\n");
+}
+
+} // namespace vendrill::cli

@@ -1,0 +1,50 @@
+#pragma once
+// The result of a vendrill-cli run as text, JSON or CSV.  Rows are written one
+// at a time as they are computed, so a long --positions run needs no memory
+// for its results.  Numbers always use '.' as the decimal point.
+
+#include <cstdio>
+#include <string>
+
+#include "cli/request.h"
+
+namespace vendrill::cli {
+
+struct ResultRow {
+    double position = 0.0;
+    double lower_bound = 0.0;
+    double upper_bound = 1.0;
+    int outcome = 0;
+};
+
+// The dialog's message-box text for a type and an outcome; empty when the
+// dialog shows no box (the chosen estimation itself gave the bounds).
+std::string verdict_text(int type, int outcome);
+
+// Shortest text that reads back as exactly the same double.
+std::string round_trip_number(double value);
+// 15 significant digits, as the dialog's fields show doubles.
+std::string display_number(double value);
+
+// One result row as a one-line JSON object (no line end).
+std::string json_row(const Request& request, const ResultRow& row);
+
+class ResultWriter {
+public:
+    // position_count decides the layout: a single JSON object or an array,
+    // text with or without a position line per block.
+    ResultWriter(std::FILE* out, const Request& request, std::uint64_t position_count);
+    void begin();
+    void write(const ResultRow& row);
+    void end();
+
+private:
+    void emit(const std::string& text);
+
+    std::FILE* out_;
+    const Request& request_;
+    bool several_;
+    std::uint64_t written_ = 0;
+};
+
+} // namespace vendrill::cli

@@ -1,0 +1,97 @@
+#pragma once
+// The request of one vendrill-cli run: what the user asked for, checked and
+// converted.  Everything here is validated before any computation starts, so
+// an invalid request never reaches the estimation code or the error log.
+
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vendrill::cli {
+
+// Raised for input that cannot be computed; its text is the message the user
+// sees on standard error.
+class InvalidInput : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+enum class OutputFormat { text, json, csv };
+
+// The most moments a request may hold (the log and the drivers count them in
+// an int; far fewer already take hours to estimate).
+inline constexpr std::size_t max_moment_count = 1000000;
+
+// COUNT evenly spaced positions from `from` to `to`, both ends included.
+struct PositionRange {
+    double from = 0.0;
+    double to = 0.0;
+    std::uint64_t count = 0;
+
+    double at(std::uint64_t i) const;
+};
+
+// The arguments as the user typed them, before any conversion.
+struct RawArguments {
+    std::optional<std::string> type;
+    std::vector<std::string> positions;
+    std::optional<std::string> position_range;
+    std::string lower = "0";
+    std::string upper = "1";
+    std::string format = "text";
+    std::vector<std::string> moments;
+    std::optional<std::string> moments_file;
+    std::optional<std::string> log_path;
+    bool no_log = false;
+};
+
+struct Request {
+    int type = 0; // 0 whole line, 1 half-line, 2 bounded interval
+    double lower = 0.0;
+    double upper = 1.0;
+    std::vector<double> positions; // the --position values, in the order given
+    std::optional<PositionRange> range;
+    std::vector<double> moments;
+    OutputFormat format = OutputFormat::text;
+    std::optional<std::string> log_path; // nullopt: the library's ./error.log
+    bool log_enabled = true;
+
+    std::uint64_t position_count() const;
+    // Positions run through the --position values first, then the range.
+    double position_at(std::uint64_t i) const;
+};
+
+enum class NumberStatus { ok, not_a_number, out_of_range, not_finite };
+
+// Reads the whole text as one double at full precision, '.' as the decimal
+// point whatever the locale; a leading '+' is allowed.  value is set only when
+// the status is ok.
+NumberStatus parse_number(std::string_view text, double& value);
+
+// "0", "1", "2" or the words "whole", "half", "bounded".
+std::optional<int> parse_type(std::string_view text);
+std::optional<OutputFormat> parse_format(std::string_view text);
+// "FROM:TO:COUNT" with COUNT >= 2; throws InvalidInput naming --positions.
+PositionRange parse_position_range(std::string_view text);
+// Splits text at blanks, tabs and line ends and converts every item; the
+// messages name `origin` (the file) and the moment's index.
+std::vector<double> parse_moment_list(std::string_view text, const std::string& origin);
+// Reads a whole file, or standard input for "-"; throws InvalidInput when it
+// cannot be read.
+std::string read_moments_source(const std::string& path, std::FILE* standard_input);
+
+// Converts and checks everything, in the order the user would fix it: the
+// options first, then the moments, then the dialog's count and 0th-moment
+// checks.  Throws InvalidInput with the message for the first fault found.
+Request validate(const RawArguments& raw, std::FILE* standard_input);
+
+// The dialog's count message for a type: "Enter at least N moments!".
+int minimum_moment_count(int type);
+std::string too_few_moments_message(int type);
+extern const char* const zeroth_moment_message;
+
+} // namespace vendrill::cli
