@@ -1,0 +1,55 @@
+#pragma once
+// Double-double numbers (an unevaluated sum hi + lo) for the one step whose
+// terms cancel: the shift of the moments to their mean.
+
+#include <cmath>
+
+namespace sharp_detail {
+
+struct DoubleDouble {
+    double hi = 0.0;
+    double lo = 0.0;
+};
+
+// s + err == a + b exactly.
+inline DoubleDouble two_sum(double a, double b) {
+    double s = a + b;
+    double bb = s - a;
+    double err = (a - (s - bb)) + (b - bb);
+    return {s, err};
+}
+
+// As two_sum, for |a| >= |b|.
+inline DoubleDouble quick_two_sum(double a, double b) {
+    double s = a + b;
+    double err = b - (s - a);
+    return {s, err};
+}
+
+// p + e == a * b exactly (the fused multiply-add keeps the low part).
+inline DoubleDouble two_prod(double a, double b) {
+    double p = a * b;
+    double e = std::fma(a, b, -p);
+    return {p, e};
+}
+
+inline DoubleDouble multiply(DoubleDouble a, double b) {
+    DoubleDouble p = two_prod(a.hi, b);
+    double lo = p.lo + a.lo * b;
+    return quick_two_sum(p.hi, lo);
+}
+
+inline DoubleDouble add(DoubleDouble a, DoubleDouble b) {
+    DoubleDouble s = two_sum(a.hi, b.hi);
+    DoubleDouble t = two_sum(a.lo, b.lo);
+    double lo = s.lo + t.hi;
+    DoubleDouble u = quick_two_sum(s.hi, lo);
+    lo = t.lo + u.lo;
+    return quick_two_sum(u.hi, lo);
+}
+
+inline double to_double(DoubleDouble a) {
+    return a.hi + a.lo;
+}
+
+} // namespace sharp_detail

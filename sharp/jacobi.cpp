@@ -1,0 +1,151 @@
+#include "sharp/jacobi.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+
+namespace sharp_detail {
+
+namespace {
+
+constexpr double eps = 0x1p-53;
+constexpr double tiny = std::numeric_limits<double>::min();
+constexpr int max_matrix = 64;
+
+// Last pivot of J~ - tI and its derivative in t.  Every pivot falls with t,
+// so the last one falls from +inf to -inf between two zeros of P_m.
+void last_pivot(const double* alpha, const double* beta, int m, double alpha_tilde, double t,
+                double& pivot, double& slope) {
+    double q = (m > 0 ? alpha[0] : alpha_tilde) - t;
+    double dq = -1.0;
+    for (int i = 1; i <= m; ++i) {
+        if (q == 0.0)
+            q = tiny;
+        double diagonal = i < m ? alpha[i] : alpha_tilde;
+        // (q'/q)/q rather than q'/(q*q), which underflows.
+        double ratio = dq / q;
+        dq = -1.0 + beta[i] * (ratio / q);
+        q = (diagonal - t) - beta[i] / q;
+    }
+    pivot = q;
+    slope = dq;
+}
+
+} // namespace
+
+int count_below(const double* alpha, const double* beta, int n, double t) {
+    int count = 0;
+    double q = alpha[0] - t;
+    for (int i = 1; i < n; ++i) {
+        if (q < 0.0)
+            ++count;
+        if (q == 0.0)
+            q = tiny;
+        q = (alpha[i] - t) - beta[i] / q;
+    }
+    if (q < 0.0)
+        ++count;
+    return count;
+}
+
+void gershgorin(const double* alpha, const double* beta, int m, double alpha_tilde, double& lo,
+                double& hi) {
+    lo = std::numeric_limits<double>::infinity();
+    hi = -lo;
+    for (int i = 0; i <= m; ++i) {
+        double centre = i < m ? alpha[i] : alpha_tilde;
+        double radius = 0.0;
+        if (i >= 1)
+            radius += std::sqrt(beta[i]);
+        if (i + 1 <= m)
+            radius += std::sqrt(beta[i + 1]);
+        lo = std::min(lo, centre - radius);
+        hi = std::max(hi, centre + radius);
+    }
+}
+
+void eigenvalues(const double* alpha, const double* beta, int n, double* out) {
+    if (n <= 0)
+        return;
+    if (n == 1) {
+        out[0] = alpha[0];
+        return;
+    }
+    double g_lo = 0.0;
+    double g_hi = 0.0;
+    gershgorin(alpha, beta, n - 1, alpha[n - 1], g_lo, g_hi);
+    double pad = 1e-12 * (std::fabs(g_lo) + std::fabs(g_hi)) + tiny;
+    g_lo -= pad;
+    g_hi += pad;
+    // Brackets of every eigenvalue, narrowed by each Sturm count taken.
+    std::array<double, max_matrix> lo{};
+    std::array<double, max_matrix> hi{};
+    for (int k = 0; k < n; ++k) {
+        lo[k] = g_lo;
+        hi[k] = g_hi;
+    }
+    double floor = std::max(1e-2 * eps * (g_hi - g_lo), tiny);
+    for (int k = 0; k < n; ++k) {
+        for (;;) {
+            double width = hi[k] - lo[k];
+            if (width <= std::max(2.0 * eps * std::max(std::fabs(lo[k]), std::fabs(hi[k])), floor))
+                break;
+            double mid = 0.5 * (lo[k] + hi[k]);
+            if (mid <= lo[k] || mid >= hi[k])
+                break;
+            int below = count_below(alpha, beta, n, mid);
+            for (int j = k; j < n; ++j) {
+                if (j < below)
+                    hi[j] = std::min(hi[j], mid);
+                else
+                    lo[j] = std::max(lo[j], mid);
+            }
+        }
+        out[k] = 0.5 * (lo[k] + hi[k]);
+    }
+}
+
+double christoffel_sum(const double* alpha, const double* root_beta, int m, double t) {
+    double previous = 0.0;
+    double current = 1.0 / root_beta[0];
+    double sum = current * current;
+    for (int j = 0; j < m; ++j) {
+        double coupling = j == 0 ? 0.0 : root_beta[j];
+        double next = ((t - alpha[j]) * current - coupling * previous) / root_beta[j + 1];
+        sum += next * next;
+        previous = current;
+        current = next;
+    }
+    // Overflow far out on the line (inf, or inf - inf): the sum is unbounded there.
+    if (!(sum <= std::numeric_limits<double>::max()))
+        return std::numeric_limits<double>::infinity();
+    return sum;
+}
+
+double radau_node(const double* alpha, const double* beta, int m, double alpha_tilde, double lo,
+                  double hi) {
+    double t = 0.5 * (lo + hi);
+    for (int iteration = 0; iteration < 200; ++iteration) {
+        double f = 0.0;
+        double slope = 0.0;
+        last_pivot(alpha, beta, m, alpha_tilde, t, f, slope);
+        if (f == 0.0)
+            return t;
+        if (f > 0.0)
+            lo = t;
+        else if (f < 0.0)
+            hi = t;
+        if (hi - lo <= 2.0 * eps * std::max(std::fabs(lo), std::fabs(hi)))
+            return 0.5 * (lo + hi);
+        double next = t - f / slope;
+        if (!(next > lo && next < hi))
+            next = 0.5 * (lo + hi);
+        if (std::fabs(next - t) <= 2.0 * eps * std::fabs(t) + 1e-3 * eps)
+            return next;
+        t = next;
+    }
+    return t;
+}
+
+} // namespace sharp_detail

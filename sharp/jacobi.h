@@ -1,0 +1,31 @@
+#pragma once
+// Symmetric tridiagonal (Jacobi) matrices of a three-term recurrence: diagonal
+// alpha[0..n-1], squared off-diagonals beta[1..n-1] (beta[i] couples rows i-1
+// and i; beta[0] is the total mass of the measure and is not part of J).
+
+namespace sharp_detail {
+
+// Number of eigenvalues of J_n below t (Sturm count of the LDL^T pivots of
+// J_n - tI).  A zero pivot is replaced by a tiny positive one.
+int count_below(const double* alpha, const double* beta, int n, double t);
+
+// The eigenvalues of J_n (the zeros of P_n), ascending, by Sturm bisection.
+void eigenvalues(const double* alpha, const double* beta, int n, double* out);
+
+// sum_(j<=m) p_j(t)^2 with the orthonormal polynomials of the measure
+// (p_0 = 1/root_beta_0).  Needs alpha[0..m-1] and root_beta[0..m].  Returns
+// +infinity where the sum overflows.
+double christoffel_sum(const double* alpha, const double* root_beta, int m, double t);
+
+// The eigenvalue of the (m+1)x(m+1) matrix J~ = J_m extended by the diagonal
+// entry alpha_tilde (coupled through beta[m]) that lies in (lo, hi), where J~
+// has exactly one eigenvalue and no zero of P_m.  Safeguarded Newton on the
+// last pivot of J~ - tI, with bisection whenever a step leaves the bracket.
+double radau_node(const double* alpha, const double* beta, int m, double alpha_tilde, double lo,
+                  double hi);
+
+// Gershgorin interval [lo, hi] of J~ (alpha_tilde in the last row); m >= 0.
+void gershgorin(const double* alpha, const double* beta, int m, double alpha_tilde, double& lo,
+                double& hi);
+
+} // namespace sharp_detail
