@@ -1,0 +1,406 @@
+// vendrill-cli as a user and a script see it: the real binary, run in a
+// scratch folder per test.
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "cli/command.h"
+#include "cli_runner.h"
+#include "numeric/vector.h"
+
+using cli_test::RunResult;
+using cli_test::ScratchFolder;
+using nlohmann::json;
+
+namespace {
+
+std::vector<std::string> args(std::initializer_list<const char*> list) {
+    return std::vector<std::string>(list.begin(), list.end());
+}
+
+std::size_t count_of(const std::string& text, const std::string& part) {
+    std::size_t n = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++n;
+    return n;
+}
+
+// UTF-8 letters of the log's Hungarian texts as the Windows-1250 bytes the
+// log holds.
+std::string cp1250(std::string text) {
+    static const std::pair<const char*, const char*> letters[] = {
+        {"á", "\xE1"}, {"é", "\xE9"}, {"í", "\xED"}, {"ó", "\xF3"},
+        {"ö", "\xF6"}, {"ő", "\xF5"}, {"ü", "\xFC"}, {"ű", "\xFB"}};
+    for (const auto& [utf8, byte] : letters)
+        for (std::size_t at = text.find(utf8); at != std::string::npos; at = text.find(utf8, at))
+            text.replace(at, std::string(utf8).size(), byte);
+    return text;
+}
+
+// ---------------------------------------------------------------- bad input
+
+struct BadInput {
+    std::vector<std::string> arguments;
+    std::string message; // a part of the message on standard error
+    std::string input = "";
+};
+
+void PrintTo(const BadInput& c, std::ostream* os) {
+    for (const std::string& a : c.arguments)
+        *os << a << ' ';
+}
+
+class InvalidInputTest : public ::testing::TestWithParam<BadInput> {};
+
+// Every bad request leaves with status 2, a message naming the fault, no
+// result and no log, even though the moments 1 2 1 would log a report.
+TEST_P(InvalidInputTest, ExitsTwoWithMessageAndNothingElse) {
+    const BadInput& c = GetParam();
+    ScratchFolder folder;
+    std::filesystem::create_directory(folder / "logs");
+    std::vector<std::string> arguments = c.arguments;
+    const RunResult r = cli_test::run_cli(folder.path(), arguments, c.input);
+    ASSERT_TRUE(r.exited);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << "stderr: " << r.err;
+    EXPECT_FALSE(std::filesystem::exists(folder / "error.log"));
+    EXPECT_TRUE(std::filesystem::is_empty(folder / "logs"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, InvalidInputTest,
+    ::testing::Values(
+        BadInput{args({"--position", "1", "1", "2", "1"}), "--type is required"},
+        BadInput{args({"--type", "7", "--position", "1", "1", "2", "1"}),
+                 "--type: unknown type '7'"},
+        BadInput{args({"--type", "line", "--position", "1", "1", "2", "1"}), "--type"},
+        BadInput{args({"--type", "0", "1", "2", "1"}), "--position or --positions is required"},
+        BadInput{args({"--type", "0", "--position", "abc", "1", "2", "1"}),
+                 "--position: 'abc' is not a number"},
+        BadInput{args({"--type", "0", "--position", "1,5", "1", "2", "1"}),
+                 "--position: '1,5' is not a number"},
+        BadInput{args({"--type", "0", "--position", "nan", "1", "2", "1"}),
+                 "--position: 'nan' is not a finite number"},
+        BadInput{args({"--type", "0", "--position", "-inf", "1", "2", "1"}),
+                 "--position: '-inf' is not a finite number"},
+        BadInput{args({"--type", "0", "1", "2", "1", "--position"}), "--position"},
+        BadInput{args({"--type", "0", "--position", "1", "--lower", "x", "1", "2", "1"}),
+                 "--lower: 'x' is not a number"},
+        BadInput{args({"--type", "0", "--position", "1", "--upper", "1e999", "1", "2", "1"}),
+                 "--upper: '1e999' is out of the range"},
+        BadInput{args({"--type", "0", "--position", "1", "--format", "xml", "1", "2", "1"}),
+                 "--format: unknown format 'xml'"},
+        BadInput{args({"--type", "0", "--positions", "0:1:1", "1", "2", "1"}),
+                 "--positions: COUNT must be a whole number of at least 2"},
+        BadInput{args({"--type", "0", "--positions", "0:1", "1", "2", "1"}),
+                 "--positions: expected FROM:TO:COUNT"},
+        BadInput{args({"--type", "0", "--positions", "0:inf:3", "1", "2", "1"}),
+                 "--positions TO: 'inf' is not a finite number"},
+        BadInput{args({"--type", "0", "--position", "1", "--", "1", "x", "1"}),
+                 "moment M1: 'x' is not a number"},
+        BadInput{args({"--type", "0", "--position", "1", "--", "1", "2", "nan"}),
+                 "moment M2: 'nan' is not a finite number"},
+        BadInput{args({"--type", "0", "--position", "1"}), "Enter at least 3 moments!"},
+        BadInput{args({"--type", "0", "--position", "1", "1", "2"}), "Enter at least 3 moments!"},
+        BadInput{args({"--type", "1", "--position", "1", "1", "2", "1"}),
+                 "Enter at least 4 moments!"},
+        BadInput{args({"--type", "bounded", "--position", "1", "1", "2", "1", "1"}),
+                 "Enter at least 5 moments!"},
+        BadInput{args({"--type", "0", "--position", "1", "0.5", "2", "1"}),
+                 "The 0th moment must equal to 1!"},
+        BadInput{args({"--type", "0", "--position", "1", "1.0000000000000002", "2", "1"}),
+                 "The 0th moment must equal to 1!"},
+        BadInput{args({"--type", "0", "--position", "1", "--moments-file", "missing.txt"}),
+                 "--moments-file: cannot open 'missing.txt'"},
+        BadInput{args({"--type", "0", "--position", "1", "--moments-file", "-"}),
+                 "--moments-file -: moment M2: '1x' is not a number", "1 2 1x\n"},
+        BadInput{args({"--type", "0", "--position", "1", "--moments-file", "-", "1", "2", "1"}),
+                 "not both", "1 2 1"},
+        BadInput{args({"--type", "0", "--position", "1", "--bogus", "1", "2", "1"}), "--bogus"},
+        BadInput{args({"--type", "0", "--position", "1", "--log", "logs/a.log", "--no-log", "1",
+                       "2", "1"}),
+                 "--log and --no-log cannot be used together"}));
+
+// ---------------------------------------------------- results and the drivers
+
+struct Computation {
+    int type;
+    double lower;
+    double upper;
+    std::vector<std::string> positions;
+    std::vector<std::string> moments;
+};
+
+std::vector<std::string> command_line(const Computation& c) {
+    std::vector<std::string> a = {"--type",   std::to_string(c.type),
+                                  "--lower",  vendrill::cli::round_trip_number(c.lower),
+                                  "--upper",  vendrill::cli::round_trip_number(c.upper),
+                                  "--format", "json"};
+    for (const std::string& p : c.positions) {
+        a.push_back("--position");
+        a.push_back(p);
+    }
+    a.push_back("--");
+    a.insert(a.end(), c.moments.begin(), c.moments.end());
+    return a;
+}
+
+void PrintTo(const Computation& c, std::ostream* os) {
+    *os << "type " << c.type << " at " << c.positions.front();
+}
+
+class MatchesDriversTest : public ::testing::TestWithParam<Computation> {};
+
+// The CLI's rows are exactly what the drivers return for the same request.
+TEST_P(MatchesDriversTest, RowsEqualDirectDriverCalls) {
+    const Computation& c = GetParam();
+    ScratchFolder folder;
+    const RunResult r = cli_test::run_cli(folder.path(), command_line(c));
+    ASSERT_TRUE(r.exited);
+    ASSERT_EQ(r.status, 0) << r.err;
+    json rows = json::parse(r.out);
+    if (c.positions.size() == 1)
+        rows = json::array({rows});
+    ASSERT_EQ(rows.size(), c.positions.size());
+
+    vendrill::cli::Request request;
+    request.type = c.type;
+    request.lower = c.lower;
+    request.upper = c.upper;
+    std::vector<double> moments;
+    for (const std::string& m : c.moments)
+        moments.push_back(std::stod(m));
+    const Vector vector(moments.data(), static_cast<int>(moments.size()));
+    const cli_test::QuietLibrary quiet;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const double x = std::stod(c.positions[i]);
+        const auto expected = vendrill::cli::estimate_at(request, vector, x);
+        EXPECT_EQ(rows[i]["position"].get<double>(), x);
+        EXPECT_EQ(rows[i]["lower_bound"].get<double>(), expected.lower_bound) << i;
+        EXPECT_EQ(rows[i]["upper_bound"].get<double>(), expected.upper_bound) << i;
+        EXPECT_EQ(rows[i]["outcome"].get<int>(), expected.outcome) << i;
+        EXPECT_EQ(rows[i]["type"].get<int>(), c.type);
+        EXPECT_EQ(rows[i]["lower"].get<double>(), c.lower);
+        EXPECT_EQ(rows[i]["upper"].get<double>(), c.upper);
+        EXPECT_EQ(rows[i]["verdict"].get<std::string>(),
+                  vendrill::cli::verdict_text(c.type, expected.outcome));
+    }
+}
+
+// Moments of uniform[0,1], of atoms {-2: 0.25, 0: 0.5, 1: 0.25}, of atoms
+// {0.2: 0.3, 0.5: 0.4, 0.8: 0.3}, and a few that fail.
+INSTANTIATE_TEST_SUITE_P(
+    Table, MatchesDriversTest,
+    ::testing::Values(
+        Computation{0, 0, 1, {"1"}, {"1", "0", "1"}},
+        Computation{1, 0, 1, {"1"}, {"1", "0.5", "1", "3"}},
+        Computation{0, 0, 1, {"-1.5", "-0.5", "0.5", "1"}, {"1", "-0.25", "1.25", "-1.75", "4.25"}},
+        Computation{1, -2, 1, {"-1.5", "0.5"}, {"1", "-0.25", "1.25", "-1.75", "4.25"}},
+        Computation{
+            2, -2, 1.5, {"-1.5", "-0.5", "0.5"}, {"1", "-0.25", "1.25", "-1.75", "4.25", "-7.75"}},
+        Computation{2,
+                    0,
+                    1,
+                    {"0.1", "0.3", "0.5", "0.9"},
+                    {"1", "0.5", "0.3333333333333333", "0.25", "0.2", "0.16666666666666666",
+                     "0.14285714285714285"}},
+        Computation{2,
+                    0,
+                    1,
+                    {"0.35", "0.65"},
+                    {"1.0", "0.5", "0.30400000000000005", "0.20600000000000004",
+                     "0.14836000000000002", "0.11090000000000001", "0.08491240000000003",
+                     "0.06604340000000002", "0.05189491600000003"}},
+        Computation{2, 0, 1, {"-1", "0", "1", "2"}, {"1", "0.5", "0.3", "0.2", "0.15"}},
+        Computation{0, 0, 1, {"1"}, {"1", "2", "1"}}));
+
+TEST(WorkedExamples, GiveTheKnownBounds) {
+    ScratchFolder folder;
+    RunResult r = cli_test::run_cli(
+        folder.path(), args({"--type", "0", "--position", "1", "--format", "json", "1", "0", "1"}));
+    ASSERT_EQ(r.status, 0) << r.err;
+    json row = json::parse(r.out);
+    EXPECT_NEAR(row["lower_bound"].get<double>(), 0.5, 1e-12);
+    EXPECT_NEAR(row["upper_bound"].get<double>(), 1.0, 1e-12);
+    EXPECT_EQ(row["outcome"], 1);
+
+    r = cli_test::run_cli(folder.path(), args({"--type", "half", "--lower", "0", "--position", "1",
+                                               "--format", "json", "1", "0.5", "1", "3"}));
+    ASSERT_EQ(r.status, 0) << r.err;
+    row = json::parse(r.out);
+    EXPECT_NEAR(row["lower_bound"].get<double>(), 0.625, 1e-12);
+    EXPECT_NEAR(row["upper_bound"].get<double>(), 23.0 / 24.0, 1e-12);
+    EXPECT_EQ(row["outcome"], 2);
+    EXPECT_EQ(row["verdict"], "");
+}
+
+// ------------------------------------------------------------ output shapes
+
+TEST(OutputShapes, TextShowsTheLabelledBoundsAndTheVerdict) {
+    ScratchFolder folder;
+    RunResult r =
+        cli_test::run_cli(folder.path(), args({"--type", "0", "--position", "1", "1", "0", "1"}));
+    EXPECT_EQ(r.out, "Lower bound = 0.5\nUpper bound = 1\n");
+    r = cli_test::run_cli(folder.path(), args({"--type", "0", "--position", "1", "1", "2", "1"}));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "Lower bound = 0\nUpper bound = 1\n"
+                     "The (-inf, inf) estimation is not applicable in this case!\n");
+    r = cli_test::run_cli(
+        folder.path(), args({"--type", "0", "--position", "1", "--position", "3", "1", "0", "1"}));
+    EXPECT_EQ(r.out, "Position = 1\nLower bound = 0.5\nUpper bound = 1\n\n"
+                     "Position = 3\nLower bound = 0.9\nUpper bound = 1\n");
+}
+
+TEST(OutputShapes, JsonIsOneObjectOnOneLineOrAnArray) {
+    ScratchFolder folder;
+    RunResult r = cli_test::run_cli(
+        folder.path(), args({"--type", "0", "--position", "1", "--format", "json", "1", "0", "1"}));
+    EXPECT_EQ(count_of(r.out, "\n"), 1u);
+    EXPECT_EQ(r.out.back(), '\n');
+    EXPECT_TRUE(json::parse(r.out).is_object());
+    r = cli_test::run_cli(folder.path(), args({"--type", "0", "--positions", "0:2:3", "--format",
+                                               "json", "1", "0", "1"}));
+    const json rows = json::parse(r.out);
+    ASSERT_TRUE(rows.is_array());
+    EXPECT_EQ(rows.size(), 3u);
+    EXPECT_EQ(count_of(r.out, "\n"), 5u) << "one object a line between [ and ]";
+}
+
+TEST(OutputShapes, CsvHasHeaderAndOneLineAPosition) {
+    ScratchFolder folder;
+    const RunResult r = cli_test::run_cli(
+        folder.path(),
+        args({"--type", "0", "--positions", "-1:1:2", "--format", "csv", "1", "0", "1"}));
+    EXPECT_EQ(r.out, "position,lower_bound,upper_bound,outcome\n-1,0,0.5,1\n1,0.5,1,1\n");
+}
+
+TEST(Positions, RangeGivesEvenlySpacedRowsWithBothEnds) {
+    ScratchFolder folder;
+    const RunResult r =
+        cli_test::run_cli(folder.path(), args({"--type", "0", "--position", "-7", "--positions",
+                                               "-1:1:5", "--format", "json", "--", "1", "0", "1"}));
+    ASSERT_EQ(r.status, 0) << r.err;
+    const json rows = json::parse(r.out);
+    const double expected[] = {-7, -1, -0.5, 0, 0.5, 1};
+    ASSERT_EQ(rows.size(), 6u);
+    for (std::size_t i = 0; i < 6; ++i)
+        EXPECT_EQ(rows[i]["position"].get<double>(), expected[i]);
+}
+
+// ------------------------------------------------------------ moments input
+
+TEST(MomentsFile, FileAndStandardInputGiveTheSameResultAsArguments) {
+    ScratchFolder folder;
+    const auto base = args({"--type", "bounded", "--lower", "-2", "--upper", "1.5", "--positions",
+                            "-1.5:1:4", "--format", "json"});
+    auto with_args = base;
+    for (const char* m : {"--", "1", "-0.25", "1.25", "-1.75", "4.25", "-7.75"})
+        with_args.push_back(m);
+    const RunResult expected = cli_test::run_cli(folder.path(), with_args);
+    ASSERT_EQ(expected.status, 0) << expected.err;
+
+    cli_test::write_file(folder / "m.txt", "1 -0.25\n1.25\t-1.75\r\n4.25\n\n-7.75\n");
+    auto with_file = base;
+    with_file.push_back("--moments-file");
+    with_file.push_back("m.txt");
+    EXPECT_EQ(cli_test::run_cli(folder.path(), with_file).out, expected.out);
+
+    auto with_stdin = base;
+    with_stdin.push_back("--moments-file");
+    with_stdin.push_back("-");
+    EXPECT_EQ(cli_test::run_cli(folder.path(), with_stdin, "1 -0.25 1.25 -1.75 4.25 -7.75").out,
+              expected.out);
+}
+
+// ------------------------------------------------------------------ the log
+
+TEST(ErrorLog, ReportHoldsTheRequestWithThePositionBeingComputed) {
+    ScratchFolder folder;
+    const RunResult r =
+        cli_test::run_cli(folder.path(), args({"--type", "0", "--position", "1.5", "1", "2", "1"}));
+    ASSERT_EQ(r.status, 0);
+    const std::string expected = cp1250("Vendrill, 2001.05.14. 16:06"
+                                        "\n//****************** HIBA ******************\\"
+                                        "\n\nHiba a következő függvényben: trynormal"
+                                        "\nA hiba leírása: Ezek a momentumok nem határoznak meg "
+                                        "eloszlást!"
+                                        "\n\nPozíció = 1.500000"
+                                        "\nA becslés típusa: ULNormal"
+                                        "\n\nA momentumok:\n-------------\n"
+                                        "\n 0. momentum = 1.000000"
+                                        "\n 1. momentum = 2.000000"
+                                        "\n 2. momentum = 1.000000"
+                                        "\n");
+    EXPECT_EQ(cli_test::read_file(folder / "error.log"), expected);
+}
+
+TEST(ErrorLog, EveryReportOfAMultiPositionRunNamesItsPositionAndTheLimits) {
+    ScratchFolder folder;
+    // Positions outside (lower, upper) make every bounded and half-line
+    // attempt fail.
+    const RunResult r = cli_test::run_cli(
+        folder.path(), args({"--type", "2", "--lower", "-2", "--upper", "1.5", "--position", "-3",
+                             "--position", "-2.5", "--", "1", "-0.25", "1.25", "-1.75", "4.25"}));
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string log = cli_test::read_file(folder / "error.log");
+    const std::size_t reports = count_of(log, "HIBA");
+    ASSERT_GE(reports, 2u);
+    EXPECT_EQ(count_of(log, cp1250("Pozíció = -3.000000")) +
+                  count_of(log, cp1250("Pozíció = -2.500000")),
+              reports);
+    EXPECT_GE(count_of(log, cp1250("Pozíció = -2.500000")), 1u);
+    EXPECT_EQ(count_of(log, cp1250("A becslés típusa: ULBounded\n\talsó határ = -2.000000\n"
+                                   "\tfelső határ = 1.500000\n")),
+              reports);
+    EXPECT_EQ(count_of(log, "\n 1. momentum = -0.250000\n 2. momentum = 1.250000\n"
+                            " 3. momentum = -1.750000\n 4. momentum = 4.250000\n"),
+              reports);
+}
+
+TEST(ErrorLog, LogOptionMovesTheReportsAndNoLogWritesNone) {
+    ScratchFolder folder;
+    std::filesystem::create_directory(folder / "logs");
+    const auto failing = args({"--type", "0", "--position", "1", "1", "2", "1"});
+    auto moved = failing;
+    moved.insert(moved.begin(), {"--log", "logs/cli.log"});
+    ASSERT_EQ(cli_test::run_cli(folder.path(), moved).status, 0);
+    EXPECT_FALSE(std::filesystem::exists(folder / "error.log"));
+    EXPECT_EQ(count_of(cli_test::read_file(folder / "logs/cli.log"), "HIBA"), 1u);
+
+    auto silent = failing;
+    silent.insert(silent.begin(), "--no-log");
+    const RunResult r = cli_test::run_cli(folder.path(), silent);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("not applicable"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(folder / "error.log"));
+    EXPECT_EQ(count_of(cli_test::read_file(folder / "logs/cli.log"), "HIBA"), 1u);
+}
+
+TEST(Streams, DiagnosticsGoToStandardErrorAndOutputCarriesOnlyTheResult) {
+    ScratchFolder folder;
+    const RunResult r = cli_test::run_cli(
+        folder.path(),
+        args({"--type", "1", "--position", "1", "--format", "json", "1", "0.5", "1", "3"}));
+    ASSERT_EQ(r.status, 0);
+    EXPECT_NE(r.err.find("/// poz /// L = 0.625000; U = 0.958333"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out.find("poz"), std::string::npos);
+    EXPECT_TRUE(json::parse(r.out).is_object());
+}
+
+TEST(Help, ListsEveryOptionWithAnExample) {
+    ScratchFolder folder;
+    const RunResult r = cli_test::run_cli(folder.path(), args({"--help"}));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    for (const char* part :
+         {"--type", "--position", "--positions", "--lower", "--upper", "--format", "--moments-file",
+          "--log", "--no-log", "Examples:", "vendrill-cli --type whole --position 1 -- 1 0 1"})
+        EXPECT_NE(r.out.find(part), std::string::npos) << part;
+}
+
+} // namespace
