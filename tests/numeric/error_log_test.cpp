@@ -24,22 +24,23 @@ const std::string banner = "Vendrill, 2001.05.14. 16:06";
 
 // One report from "Vector::drop" with the request of position 0.5, type 1,
 // lower limit 0 and moments 1, 0.5, 0.5, spelled out byte by byte.
-const std::string worked_example_report = "\n//****************** HIBA ******************\\\n"
-                                          "\n"
-                                          "Hiba a k\xF6vetkez\xF5 f\xFCggv\xE9nyben: Vector::drop\n"
-                                          "A hiba le\xEDr\xE1sa: T\xFAl sokat elemet akar eldobni!\n"
-                                          "\n"
-                                          "Poz\xED"
-                                          "ci\xF3 = 0.500000\n"
-                                          "A becsl\xE9s t\xEDpusa: ULPositive\n"
-                                          "\tals\xF3 hat\xE1r = 0.000000\n"
-                                          "\n"
-                                          "A momentumok:\n"
-                                          "-------------\n"
-                                          "\n"
-                                          " 0. momentum = 1.000000\n"
-                                          " 1. momentum = 0.500000\n"
-                                          " 2. momentum = 0.500000\n";
+const std::string worked_example_report =
+    "\n//****************** HIBA ******************\\\n"
+    "\n"
+    "Hiba a k\xF6vetkez\xF5 f\xFCggv\xE9nyben: Vector::drop\n"
+    "A hiba le\xEDr\xE1sa: T\xFAl sokat elemet akar eldobni!\n"
+    "\n"
+    "Poz\xED"
+    "ci\xF3 = 0.500000\n"
+    "A becsl\xE9s t\xEDpusa: ULPositive\n"
+    "\tals\xF3 hat\xE1r = 0.000000\n"
+    "\n"
+    "A momentumok:\n"
+    "-------------\n"
+    "\n"
+    " 0. momentum = 1.000000\n"
+    " 1. momentum = 0.500000\n"
+    " 2. momentum = 0.500000\n";
 
 FixedRequest worked_example_request() {
     FixedRequest request;
@@ -91,7 +92,9 @@ struct ExistingLog {
     bool kept; // true: the report is appended; false: the log restarts
 };
 
-void PrintTo(const ExistingLog& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ExistingLog& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ErrorLogBanner : public testing::TestWithParam<ExistingLog> {};
 
@@ -108,17 +111,16 @@ TEST_P(ErrorLogBanner, RestartsUnlessTheFirstLineIsExactlyTheBanner) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rules, ErrorLogBanner,
-    testing::Values(ExistingLog{"BannerLineKept", banner + "\nolder report\n", true},
-                    ExistingLog{"BannerAndLineEndOnly", banner + "\n", true},
-                    ExistingLog{"EmptyFile", "", false},
-                    ExistingLog{"BannerFollowedByMoreText", banner + " and more\nold\n", false},
-                    ExistingLog{"BannerWithoutLineEnd", banner, false},
-                    ExistingLog{"ShorterFirstLine", "Vendrill, 2001.05.14.\nold\n", false},
-                    ExistingLog{"OtherBanner", "Vendrill, 1999.01.01. 10:00\nold\n", false},
-                    ExistingLog{"LongFirstLine", std::string(200, 'x') + "\n" + banner + "\n",
-                                false},
-                    ExistingLog{"BannerAfter79Characters", std::string(79, 'x') + banner + "\n",
-                                false}),
+    testing::Values(
+        ExistingLog{"BannerLineKept", banner + "\nolder report\n", true},
+        ExistingLog{"BannerAndLineEndOnly", banner + "\n", true},
+        ExistingLog{"EmptyFile", "", false},
+        ExistingLog{"BannerFollowedByMoreText", banner + " and more\nold\n", false},
+        ExistingLog{"BannerWithoutLineEnd", banner, false},
+        ExistingLog{"ShorterFirstLine", "Vendrill, 2001.05.14.\nold\n", false},
+        ExistingLog{"OtherBanner", "Vendrill, 1999.01.01. 10:00\nold\n", false},
+        ExistingLog{"LongFirstLine", std::string(200, 'x') + "\n" + banner + "\n", false},
+        ExistingLog{"BannerAfter79Characters", std::string(79, 'x') + banner + "\n", false}),
     [](const testing::TestParamInfo<ExistingLog>& info) { return info.param.name; });
 
 struct TypeCase {
@@ -127,7 +129,9 @@ struct TypeCase {
     std::string rows; // UTF-8
 };
 
-void PrintTo(const TypeCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const TypeCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ErrorLogTypeRows : public testing::TestWithParam<TypeCase> {};
 
@@ -144,11 +148,11 @@ TEST_P(ErrorLogTypeRows, WritesTheLimitsThatTheTypeHas) {
 
 INSTANTIATE_TEST_SUITE_P(
     Types, ErrorLogTypeRows,
-    testing::Values(
-        TypeCase{"WholeLine", 0, "ULNormal"},
-        TypeCase{"HalfLine", 1, "ULPositive\n\talsó határ = -1.250000"},
-        TypeCase{"Interval", 2, "ULBounded\n\talsó határ = -1.250000\n\tfelső határ = 3.500000"},
-        TypeCase{"Unknown", 3, ""}, TypeCase{"Negative", -1, ""}),
+    testing::Values(TypeCase{"WholeLine", 0, "ULNormal"},
+                    TypeCase{"HalfLine", 1, "ULPositive\n\talsó határ = -1.250000"},
+                    TypeCase{"Interval", 2,
+                             "ULBounded\n\talsó határ = -1.250000\n\tfelső határ = 3.500000"},
+                    TypeCase{"Unknown", 3, ""}, TypeCase{"Negative", -1, ""}),
     [](const testing::TestParamInfo<TypeCase>& info) { return info.param.name; });
 
 TEST(ErrorLogRows, NoMomentsEndsWithTheHeaderAndOneEmptyLine) {
@@ -167,14 +171,14 @@ TEST(ErrorLogRows, NoMomentsEndsWithTheHeaderAndOneEmptyLine) {
 TEST(ErrorLogRows, WithoutARequestSourceTheRequestIsEmpty) {
     LogFolder folder;
     set_request_source(nullptr);
-    EXPECT_EQ(thrown_code([] { report_error("Matrix::ludet", "Túl kicsi Hankel-mátrix!", 1); }),
-              1);
-    const std::string expected = banner + cp1250("\n//****************** HIBA ******************\\\n"
-                                                 "\nHiba a következő függvényben: Matrix::ludet"
-                                                 "\nA hiba leírása: Túl kicsi Hankel-mátrix!\n"
-                                                 "\nPozíció = 0.000000"
-                                                 "\nA becslés típusa: \n"
-                                                 "\nA momentumok:\n-------------\n\n");
+    EXPECT_EQ(thrown_code([] { report_error("Matrix::ludet", "Túl kicsi Hankel-mátrix!", 1); }), 1);
+    const std::string expected =
+        banner + cp1250("\n//****************** HIBA ******************\\\n"
+                        "\nHiba a következő függvényben: Matrix::ludet"
+                        "\nA hiba leírása: Túl kicsi Hankel-mátrix!\n"
+                        "\nPozíció = 0.000000"
+                        "\nA becslés típusa: \n"
+                        "\nA momentumok:\n-------------\n\n");
     EXPECT_EQ(folder.log(), expected);
 }
 
@@ -251,7 +255,9 @@ struct UnwritableLog {
     const char* relative_path;
 };
 
-void PrintTo(const UnwritableLog& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const UnwritableLog& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ErrorLogUnwritable : public testing::TestWithParam<UnwritableLog> {};
 
@@ -262,8 +268,8 @@ TEST_P(ErrorLogUnwritable, ReportGoesToStandardErrorAndTheCodeIsThrown) {
     set_error_log_path(path);
     set_request_source(nullptr);
     test_support::StreamCapture err(stderr);
-    EXPECT_EQ(thrown_code([] { report_error("Vector::drop", "Túl sokat elemet akar eldobni!", 1); }),
-              1);
+    EXPECT_EQ(
+        thrown_code([] { report_error("Vector::drop", "Túl sokat elemet akar eldobni!", 1); }), 1);
     const std::string expected = "\n//****************** HIBA ******************\\\n"
                                  "\nHiba a következő függvényben: Vector::drop"
                                  "\nA hiba leírása: Túl sokat elemet akar eldobni!\n"
@@ -275,14 +281,15 @@ TEST_P(ErrorLogUnwritable, ReportGoesToStandardErrorAndTheCodeIsThrown) {
 
 INSTANTIATE_TEST_SUITE_P(
     Paths, ErrorLogUnwritable,
-    testing::Values(
-        UnwritableLog{"LogIsAFolder",
-                      [](const std::string& f) { std::filesystem::create_directory(f + "/error.log"); },
-                      "/error.log"},
-        UnwritableLog{"FolderMissing", [](const std::string&) {}, "/missing/error.log"},
-        UnwritableLog{"ParentIsAFile",
-                      [](const std::string& f) { write_file(f + "/plain", "x"); },
-                      "/plain/error.log"}),
+    testing::Values(UnwritableLog{"LogIsAFolder",
+                                  [](const std::string& f) {
+                                      std::filesystem::create_directory(f + "/error.log");
+                                  },
+                                  "/error.log"},
+                    UnwritableLog{"FolderMissing", [](const std::string&) {}, "/missing/error.log"},
+                    UnwritableLog{"ParentIsAFile",
+                                  [](const std::string& f) { write_file(f + "/plain", "x"); },
+                                  "/plain/error.log"}),
     [](const testing::TestParamInfo<UnwritableLog>& info) { return info.param.name; });
 
 TEST(ErrorLogUnwritable, ProgramCarriesOnAndLaterReportsReachTheLogAgain) {

@@ -22,7 +22,9 @@ Vector make_vector(const std::vector<double>& values) {
     return Vector(values.data(), static_cast<int>(values.size()));
 }
 
-std::vector<double> elements(const Vector& v) { return std::vector<double>(v.data, v.data + v.length); }
+std::vector<double> elements(const Vector& v) {
+    return std::vector<double>(v.data, v.data + v.length);
+}
 
 struct BinomialCase {
     int n;
@@ -30,11 +32,15 @@ struct BinomialCase {
     double value;
 };
 
-void PrintTo(const BinomialCase& c, std::ostream* os) { *os << c.n << " over " << c.k; }
+void PrintTo(const BinomialCase& c, std::ostream* os) {
+    *os << c.n << " over " << c.k;
+}
 
 class Binomial : public testing::TestWithParam<BinomialCase> {};
 
-TEST_P(Binomial, Value) { EXPECT_EQ(binomial(GetParam().n, GetParam().k), GetParam().value); }
+TEST_P(Binomial, Value) {
+    EXPECT_EQ(binomial(GetParam().n, GetParam().k), GetParam().value);
+}
 
 INSTANTIATE_TEST_SUITE_P(Values, Binomial,
                          testing::Values(BinomialCase{5, 2, 10}, BinomialCase{5, 3, 10},
@@ -49,7 +55,9 @@ struct BinomialFailure {
     const char* message;
 };
 
-void PrintTo(const BinomialFailure& c, std::ostream* os) { *os << c.n << " over " << c.k; }
+void PrintTo(const BinomialFailure& c, std::ostream* os) {
+    *os << c.n << " over " << c.k;
+}
 
 class BinomialFailures : public testing::TestWithParam<BinomialFailure> {};
 
@@ -74,7 +82,9 @@ struct TransformCase {
     std::vector<double> expected;
 };
 
-void PrintTo(const TransformCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const TransformCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class TransformMoments : public testing::TestWithParam<TransformCase> {};
 
@@ -88,25 +98,22 @@ TEST_P(TransformMoments, MomentsOfTheLinearImage) {
 
 INSTANTIATE_TEST_SUITE_P(
     Examples, TransformMoments,
-    testing::Values(TransformCase{"ShiftOnly", {1, 0, 1}, 1.0, -2, {1, -2, 5}},
-                    TransformCase{"ScaleOnly", {1, 1, 1}, 2, 0, {1, 2, 4}},
-                    TransformCase{"ScaleAndShift", {1, 0.5, 0.5}, 0.5, 0.5, {1, 0.75, 0.625}},
-                    TransformCase{"Identity", {1, 0.3, 7, -2}, 1.0, 0.0, {1, 0.3, 7, -2}},
-                    // X uniform on {0, 1, 2} moved by -1: takes -1, 0, 1.
-                    TransformCase{"UniformThreePoints",
-                                  {1, 1, 5.0 / 3, 3, 17.0 / 3},
-                                  1.0,
-                                  -1.0,
-                                  {1, 0, 2.0 / 3, 0, 2.0 / 3}},
-                    // A zero scale leaves the constant shift: its moments, not zeros.
-                    TransformCase{"ZeroScaleGivesTheConstant", {1, 0.5, 0.5}, 0.0, 3.0, {1, 3, 9}},
-                    TransformCase{"ZeroScaleKeepsTheTotalMass",
-                                  {2, 5, 7, 11},
-                                  0.0,
-                                  -0.5,
-                                  {2, -1, 0.5, -0.25}},
-                    TransformCase{"ZeroScaleZeroShift", {1, 0.5, 0.5}, 0.0, 0.0, {1, 0, 0}},
-                    TransformCase{"SingleElement", {0.75}, 3.0, 4.0, {0.75}}),
+    testing::Values(
+        TransformCase{"ShiftOnly", {1, 0, 1}, 1.0, -2, {1, -2, 5}},
+        TransformCase{"ScaleOnly", {1, 1, 1}, 2, 0, {1, 2, 4}},
+        TransformCase{"ScaleAndShift", {1, 0.5, 0.5}, 0.5, 0.5, {1, 0.75, 0.625}},
+        TransformCase{"Identity", {1, 0.3, 7, -2}, 1.0, 0.0, {1, 0.3, 7, -2}},
+        // X uniform on {0, 1, 2} moved by -1: takes -1, 0, 1.
+        TransformCase{"UniformThreePoints",
+                      {1, 1, 5.0 / 3, 3, 17.0 / 3},
+                      1.0,
+                      -1.0,
+                      {1, 0, 2.0 / 3, 0, 2.0 / 3}},
+        // A zero scale leaves the constant shift: its moments, not zeros.
+        TransformCase{"ZeroScaleGivesTheConstant", {1, 0.5, 0.5}, 0.0, 3.0, {1, 3, 9}},
+        TransformCase{"ZeroScaleKeepsTheTotalMass", {2, 5, 7, 11}, 0.0, -0.5, {2, -1, 0.5, -0.25}},
+        TransformCase{"ZeroScaleZeroShift", {1, 0.5, 0.5}, 0.0, 0.0, {1, 0, 0}},
+        TransformCase{"SingleElement", {0.75}, 3.0, 4.0, {0.75}}),
     [](const testing::TestParamInfo<TransformCase>& info) { return info.param.name; });
 
 // The nested evaluation written out with binomial() itself: the transformation
@@ -138,7 +145,9 @@ struct VandermondeCase {
     std::vector<double> ws;
 };
 
-void PrintTo(const VandermondeCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const VandermondeCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class VandermondeSolve : public testing::TestWithParam<VandermondeCase> {};
 
@@ -169,12 +178,13 @@ TEST_P(VandermondeSolve, PermutingThePointsPermutesTheMasses) {
 
 INSTANTIATE_TEST_SUITE_P(
     Examples, VandermondeSolve,
-    testing::Values(VandermondeCase{"OnePointIgnoresIt", {42}, {0.3}, {0.3}},
-                    VandermondeCase{"ZeroAndOne", {0, 1}, {1, 0.5}, {0.5, 0.5}},
-                    VandermondeCase{"Symmetric", {-1, 1}, {1, 0}, {0.5, 0.5}},
-                    VandermondeCase{"ThreeThirds", {1, 2, 3}, {1, 2, 14.0 / 3}, {1.0 / 3, 1.0 / 3, 1.0 / 3}},
-                    VandermondeCase{"Unequal", {-2, 0, 0.5, 4}, {1, 0.625, 5.0625, 14.03125},
-                                    {0.25, 0.25, 0.25, 0.25}}),
+    testing::Values(
+        VandermondeCase{"OnePointIgnoresIt", {42}, {0.3}, {0.3}},
+        VandermondeCase{"ZeroAndOne", {0, 1}, {1, 0.5}, {0.5, 0.5}},
+        VandermondeCase{"Symmetric", {-1, 1}, {1, 0}, {0.5, 0.5}},
+        VandermondeCase{"ThreeThirds", {1, 2, 3}, {1, 2, 14.0 / 3}, {1.0 / 3, 1.0 / 3, 1.0 / 3}},
+        VandermondeCase{
+            "Unequal", {-2, 0, 0.5, 4}, {1, 0.625, 5.0625, 14.03125}, {0.25, 0.25, 0.25, 0.25}}),
     [](const testing::TestParamInfo<VandermondeCase>& info) { return info.param.name; });
 
 TEST(VandermondeSolve, EqualPointsGiveNoFiniteMassesAndNoReport) {
@@ -194,7 +204,9 @@ struct LengthCase {
     int qs;
 };
 
-void PrintTo(const LengthCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const LengthCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class VandermondeLengths : public testing::TestWithParam<LengthCase> {};
 
@@ -215,13 +227,10 @@ TEST_P(VandermondeLengths, MismatchIsReportedAndTheMassesUntouched) {
               std::string::npos);
 }
 
-INSTANTIATE_TEST_SUITE_P(Lengths, VandermondeLengths,
-                         testing::Values(LengthCase{"ShortMasses", 3, 2, 3},
-                                         LengthCase{"ShortMoments", 3, 3, 2},
-                                         LengthCase{"LongMasses", 2, 3, 2},
-                                         LengthCase{"AllEmpty", 0, 0, 0}),
-                         [](const testing::TestParamInfo<LengthCase>& info) {
-                             return info.param.name;
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Lengths, VandermondeLengths,
+    testing::Values(LengthCase{"ShortMasses", 3, 2, 3}, LengthCase{"ShortMoments", 3, 3, 2},
+                    LengthCase{"LongMasses", 2, 3, 2}, LengthCase{"AllEmpty", 0, 0, 0}),
+    [](const testing::TestParamInfo<LengthCase>& info) { return info.param.name; });
 
 } // namespace

@@ -33,11 +33,11 @@ TEST_P(NumberTextFormat, GeneralMatchesPrintfG15) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, NumberTextFormat,
-                         testing::Values(0.0, -0.0, 0.5, -0.5, 1.0, 0.1 + 0.2, 1.0 / 3.0,
-                                         0.0000005, 0.0000015, 0.0000025, 2.5e-7, 1e-300,
-                                         123456.789, -98765.4321e10, 1e15, 1e16, 1.5e300,
-                                         -1.7976931348623157e308, 4.9e-324, 0.333333333333333,
-                                         inf, -inf, nan, -nan));
+                         testing::Values(0.0, -0.0, 0.5, -0.5, 1.0, 0.1 + 0.2, 1.0 / 3.0, 0.0000005,
+                                         0.0000015, 0.0000025, 2.5e-7, 1e-300, 123456.789,
+                                         -98765.4321e10, 1e15, 1e16, 1.5e300,
+                                         -1.7976931348623157e308, 4.9e-324, 0.333333333333333, inf,
+                                         -inf, nan, -nan));
 
 class NumberTextLeading : public testing::TestWithParam<const char*> {};
 
@@ -54,10 +54,10 @@ TEST_P(NumberTextLeading, MatchesAtof) {
 
 INSTANTIATE_TEST_SUITE_P(Texts, NumberTextLeading,
                          testing::Values("", "   ", "abc", "1.5", "  -2.5e3x", "+.5", ".", "-",
-                                         "1e", "1e+", "1.e2", "0x1p3", "inf", "-Infinity",
-                                         "nan", "1e400", "-1e400", "1e-400", "12,5", "\t\n 7",
-                                         "-0", "0.333333333333333", "5 6", "1.000000",
-                                         "00012.50000", "2.2250738585072011e-308"));
+                                         "1e", "1e+", "1.e2", "0x1p3", "inf", "-Infinity", "nan",
+                                         "1e400", "-1e400", "1e-400", "12,5", "\t\n 7", "-0",
+                                         "0.333333333333333", "5 6", "1.000000", "00012.50000",
+                                         "2.2250738585072011e-308"));
 
 struct WholeCase {
     const char* text;
@@ -65,7 +65,9 @@ struct WholeCase {
     double value;
 };
 
-void PrintTo(const WholeCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
+void PrintTo(const WholeCase& c, std::ostream* os) {
+    *os << '"' << c.text << '"';
+}
 
 class NumberTextWhole : public testing::TestWithParam<WholeCase> {};
 
@@ -78,16 +80,13 @@ TEST_P(NumberTextWhole, AcceptsOnlyOneFiniteNumber) {
 INSTANTIATE_TEST_SUITE_P(Texts, NumberTextWhole,
                          testing::Values(WholeCase{"1.5", true, 1.5}, WholeCase{" 2 ", true, 2.0},
                                          WholeCase{"\t-3e2\n", true, -300.0},
-                                         WholeCase{"+.25", true, 0.25},
-                                         WholeCase{"0.1", true, 0.1}, WholeCase{"", false, 0},
-                                         WholeCase{"   ", false, 0},
-                                         WholeCase{"1.5x", false, 0},
-                                         WholeCase{"1 2", false, 0},
+                                         WholeCase{"+.25", true, 0.25}, WholeCase{"0.1", true, 0.1},
+                                         WholeCase{"", false, 0}, WholeCase{"   ", false, 0},
+                                         WholeCase{"1.5x", false, 0}, WholeCase{"1 2", false, 0},
                                          WholeCase{"1,5", false, 0}, WholeCase{".", false, 0},
                                          WholeCase{"-", false, 0}, WholeCase{"inf", false, 0},
                                          WholeCase{"-infinity", false, 0},
-                                         WholeCase{"nan", false, 0},
-                                         WholeCase{"1e400", false, 0},
+                                         WholeCase{"nan", false, 0}, WholeCase{"1e400", false, 0},
                                          WholeCase{"-1e400", false, 0}));
 
 TEST(NumberTextWhole, NegativeZeroKeepsItsSign) {
@@ -98,7 +97,10 @@ TEST(NumberTextWhole, NegativeZeroKeepsItsSign) {
 
 TEST(NumberTextWhole, TextWithAnEmbeddedNulIsRejected) {
     double value = 0.0;
-    EXPECT_FALSE(parse_whole_double(std::string_view("1.5\0" "7", 5), value));
+    EXPECT_FALSE(parse_whole_double(std::string_view("1.5\0"
+                                                     "7",
+                                                     5),
+                                    value));
 }
 
 } // namespace

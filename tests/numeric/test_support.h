@@ -107,8 +107,8 @@ inline int thrown_code(const std::function<void()>& action) {
 
 // The rows that name the routine and the message in a report, as logged.
 inline std::string logged_failure(const std::string& routine, const std::string& message) {
-    return cp1250("\n\nHiba a következő függvényben: " + routine + "\nA hiba leírása: " +
-                  message + "\n");
+    return cp1250("\n\nHiba a következő függvényben: " + routine + "\nA hiba leírása: " + message +
+                  "\n");
 }
 
 // Collects what a FILE stream receives while an object lives: the stream's

@@ -24,7 +24,9 @@ Vector make_vector(const std::vector<double>& values) {
     return Vector(values.data(), static_cast<int>(values.size()));
 }
 
-std::vector<double> elements(const Vector& v) { return std::vector<double>(v.data, v.data + v.length); }
+std::vector<double> elements(const Vector& v) {
+    return std::vector<double>(v.data, v.data + v.length);
+}
 
 Matrix make_matrix(const std::vector<std::vector<double>>& rows) {
     Matrix m(static_cast<int>(rows.size()));
@@ -48,9 +50,7 @@ TEST(VectorBasics, CopiesAreIndependent) {
     assigned = source;
     source[1] = 8;
     EXPECT_EQ(elements(assigned), (std::vector<double>{1, 2, 3}));
-    {
-        const Vector temporary(assigned);
-    }
+    { const Vector temporary(assigned); }
     EXPECT_EQ(elements(assigned), (std::vector<double>{1, 2, 3}));
 }
 
@@ -85,7 +85,9 @@ struct DropCase {
     std::vector<double> left;
 };
 
-void PrintTo(const DropCase& c, std::ostream* os) { *os << "drop(" << c.k << ")"; }
+void PrintTo(const DropCase& c, std::ostream* os) {
+    *os << "drop(" << c.k << ")";
+}
 
 class VectorDrop : public testing::TestWithParam<DropCase> {};
 
@@ -130,7 +132,9 @@ struct HankelCase {
     double determinant;
 };
 
-void PrintTo(const HankelCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const HankelCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class VectorHankel : public testing::TestWithParam<HankelCase> {};
 
@@ -161,7 +165,9 @@ struct LuCase {
     double determinant;
 };
 
-void PrintTo(const LuCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const LuCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class MatrixLu : public testing::TestWithParam<LuCase> {};
 
@@ -180,17 +186,17 @@ TEST_P(MatrixLu, LeavesTheMatrixUnchanged) {
 
 INSTANTIATE_TEST_SUITE_P(
     Examples, MatrixLu,
-    testing::Values(LuCase{"OneByOne", {{-3.5}}, -3.5}, LuCase{"OneByOneZero", {{0}}, 0.0},
-                    LuCase{"Exchange", {{0, 1}, {1, 0}}, -1.0},
-                    LuCase{"ExchangeAndMultiplier", {{2, 1}, {4, 3}}, 2.0},
-                    LuCase{"SingularTwo", {{1, 2}, {2, 4}}, 0.0},
-                    LuCase{"ZeroPivotStops", {{1, 1, 0}, {1, 1, 0}, {0, 0, 1}}, 0.0},
-                    LuCase{"PivotChosenAfterReduction", {{1, 1, 0}, {1, 1, 1}, {0, 1, 0}}, -1.0},
-                    LuCase{"Symmetric", {{4, 1, 2}, {1, 5, 3}, {2, 3, 6}}, 70.0},
-                    LuCase{"ZeroFirstColumn", {{0, 1, 2}, {0, 3, 4}, {0, 5, 6}}, 0.0},
-                    LuCase{"ThreeExchanges", {{0, 0, 0, 1}, {0, 0, 1, 0}, {0, 1, 0, 0}, {1, 0, 0, 0}},
-                           1.0},
-                    LuCase{"CycleOfThree", {{0, 1, 0}, {0, 0, 1}, {1, 0, 0}}, 1.0}),
+    testing::Values(
+        LuCase{"OneByOne", {{-3.5}}, -3.5}, LuCase{"OneByOneZero", {{0}}, 0.0},
+        LuCase{"Exchange", {{0, 1}, {1, 0}}, -1.0},
+        LuCase{"ExchangeAndMultiplier", {{2, 1}, {4, 3}}, 2.0},
+        LuCase{"SingularTwo", {{1, 2}, {2, 4}}, 0.0},
+        LuCase{"ZeroPivotStops", {{1, 1, 0}, {1, 1, 0}, {0, 0, 1}}, 0.0},
+        LuCase{"PivotChosenAfterReduction", {{1, 1, 0}, {1, 1, 1}, {0, 1, 0}}, -1.0},
+        LuCase{"Symmetric", {{4, 1, 2}, {1, 5, 3}, {2, 3, 6}}, 70.0},
+        LuCase{"ZeroFirstColumn", {{0, 1, 2}, {0, 3, 4}, {0, 5, 6}}, 0.0},
+        LuCase{"ThreeExchanges", {{0, 0, 0, 1}, {0, 0, 1, 0}, {0, 1, 0, 0}, {1, 0, 0, 0}}, 1.0},
+        LuCase{"CycleOfThree", {{0, 1, 0}, {0, 0, 1}, {1, 0, 0}}, 1.0}),
     [](const testing::TestParamInfo<LuCase>& info) { return info.param.name; });
 
 TEST(MatrixLu, ExactResultsWhereTheArithmeticIsExact) {
@@ -233,7 +239,9 @@ struct Precondition {
     const char* message;
 };
 
-void PrintTo(const Precondition& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const Precondition& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class VectorMatrixPreconditions : public testing::TestWithParam<Precondition> {};
 
@@ -249,23 +257,23 @@ const double three[] = {1, 2, 3};
 
 INSTANTIATE_TEST_SUITE_P(
     Failures, VectorMatrixPreconditions,
-    testing::Values(
-        Precondition{"VectorZero", [] { Vector v(0); }, "Vector::Vector(int)", "Túl kicsi vektor!"},
-        Precondition{"VectorNegative", [] { Vector v(-4); }, "Vector::Vector(int)",
-                     "Túl kicsi vektor!"},
-        Precondition{"VectorFromArrayZero", [] { Vector v(three, 0); },
-                     "Vector::Vector(double*,int)", "Túl kicsi vektor!"},
-        Precondition{"HankelOfEmpty",
-                     [] {
-                         Vector v(three, 3);
-                         v.drop(3);
-                         (void)v.luhankeldet();
-                     },
-                     "Vector::luhankeldet", "Túl kicsi Hankel-mátrix!"},
-        Precondition{"MatrixZero", [] { Matrix m(0); }, "Matrix::Matrix(int)",
-                     "Túl kicsi dimenzió!"},
-        Precondition{"MatrixNegative", [] { Matrix m(-1); }, "Matrix::Matrix(int)",
-                     "Túl kicsi dimenzió!"}),
+    testing::Values(Precondition{"VectorZero", [] { Vector v(0); }, "Vector::Vector(int)",
+                                 "Túl kicsi vektor!"},
+                    Precondition{"VectorNegative", [] { Vector v(-4); }, "Vector::Vector(int)",
+                                 "Túl kicsi vektor!"},
+                    Precondition{"VectorFromArrayZero", [] { Vector v(three, 0); },
+                                 "Vector::Vector(double*,int)", "Túl kicsi vektor!"},
+                    Precondition{"HankelOfEmpty",
+                                 [] {
+                                     Vector v(three, 3);
+                                     v.drop(3);
+                                     (void)v.luhankeldet();
+                                 },
+                                 "Vector::luhankeldet", "Túl kicsi Hankel-mátrix!"},
+                    Precondition{"MatrixZero", [] { Matrix m(0); }, "Matrix::Matrix(int)",
+                                 "Túl kicsi dimenzió!"},
+                    Precondition{"MatrixNegative", [] { Matrix m(-1); }, "Matrix::Matrix(int)",
+                                 "Túl kicsi dimenzió!"}),
     [](const testing::TestParamInfo<Precondition>& info) { return info.param.name; });
 
 } // namespace
