@@ -147,22 +147,23 @@ void trybounded(Vector& moments, double position, double lower, double upper, do
     Vector xs(points_count);
     Vector ps(points_count);
 
+    Vector moved(moments);
     double p = 0.0;
     double q = 0.0;
     double r = 0.0;
     mass_bounded(moments, y, p, q, r);
     discrete_construction(moments, xs, ps);
 
-    lower_bound = q;
-    for (int i = 0; i < points_count; ++i)
-        if (xs[i] < y)
-            lower_bound += ps[i];
-    upper_bound = p + lower_bound;
+    MassesAround masses = masses_around(xs, ps, y);
+    lower_bound = q + masses.below;
+    upper_bound = p + lower_bound + masses.at_position;
 
     if (outside_probability_range(lower_bound))
         report_error("ulbounded", "L nem esik 0 és 1 közé!", 1);
     if (outside_probability_range(upper_bound))
         report_error("ulbounded", "U nem esik 0 és 1 közé!", 1);
+    if (!reproduces_moments(moved, {{y, p}, {0.0, q}, {1.0, r}}, xs, ps))
+        report_error("ulbounded", moments_not_reproduced, 1);
 }
 
 void estimate_bounded(const Vector& moments, double position, double lower, double upper,

@@ -27,7 +27,7 @@ double superdet(const Vector& moments) {
             numerator[i][j] = denominator[i][j] = moments[i + j] - moments[i + j - 1];
 
     double denominator_det = denominator.ludet();
-    if (determinant_near_zero(denominator_det))
+    if (within_zero_tolerance(denominator_det))
         report_error("superdet", "A nevezőben levő determináns 0!", 1);
     return numerator.ludet() / denominator_det;
 }

@@ -76,19 +76,21 @@ void trynormal(Vector& moments, double position, double& lower_bound, double& up
     Vector weights(points_count);
 
     transform_moments(moments, 1.0, -position);
+    Vector moved(moments);
     double p = 0.0;
     mass_normal(moments, p);
     discrete_construction(moments, points, weights);
 
-    for (int i = 0; i < points_count; ++i)
-        if (points[i] < 0.0)
-            lower_bound += weights[i];
-    upper_bound = p + lower_bound;
+    MassesAround masses = masses_around(points, weights, 0.0);
+    lower_bound += masses.below;
+    upper_bound = p + lower_bound + masses.at_position;
 
     if (outside_probability_range(lower_bound))
         report_error("ulnormal", "L nem esik 0 és 1 közé!", 1);
     if (outside_probability_range(upper_bound))
         report_error("ulnormal", "U nem esik 0 és 1 közé!", 1);
+    if (!reproduces_moments(moved, {{0.0, p}}, points, weights))
+        report_error("ulnormal", moments_not_reproduced, 1);
 }
 
 void estimate_normal(const Vector& moments, double position, double& lower_bound,

@@ -113,21 +113,22 @@ void trypositive(Vector& moments, double position, double lower, double& lower_b
     Vector points(points_count);
     Vector weights(points_count);
 
+    Vector moved(moments);
     double at_position = 0.0;
     double at_lower = 0.0;
     mass_positive(moments, at_position, at_lower);
     discrete_construction(moments, points, weights);
 
-    lower_bound = at_lower;
-    for (int i = 0; i < points_count; ++i)
-        if (points[i] < 1.0)
-            lower_bound += weights[i];
-    upper_bound = at_position + lower_bound;
+    MassesAround masses = masses_around(points, weights, 1.0);
+    lower_bound = at_lower + masses.below;
+    upper_bound = at_position + lower_bound + masses.at_position;
 
     if (outside_probability_range(lower_bound))
         report_error("ulpositive", "L nem esik 0 és 1 közé!", 1);
     if (outside_probability_range(upper_bound))
         report_error("ulpositive", "U nem esik 0 és 1 közé!", 1);
+    if (!reproduces_moments(moved, {{1.0, at_position}, {0.0, at_lower}}, points, weights))
+        report_error("ulpositive", moments_not_reproduced, 1);
 }
 
 void estimate_positive(const Vector& moments, double position, double lower, double& lower_bound,

@@ -8,12 +8,24 @@
 // that is not a number is never accepted: every test below is written so that
 // NaN falls on the rejecting side.
 
+#include <algorithm>
+#include <cmath>
+#include <initializer_list>
+
+#include "numeric/vector.h"
+
 namespace estimation_tolerance {
 
 inline constexpr double zero = 1e-8;
 inline constexpr double probability_min = -1e-8;
 inline constexpr double probability_max = 1.00000001;
 inline constexpr double one_below = 0.99999999;
+// Relative difference above which a constructed distribution is taken not to
+// have the moments it was built from.  Sound constructions agree to 1e-9 or
+// better (a far point of tiny mass can miss the highest moment by 1e-4 without
+// harm to the bounds); ones built from Hankel matrices that are singular up to
+// rounding miss by percents.
+inline constexpr double reproduction = 1e-3;
 
 } // namespace estimation_tolerance
 
@@ -28,13 +40,82 @@ inline bool determinant_negative(double determinant) {
     return !(determinant >= -estimation_tolerance::zero);
 }
 
+// True when value is strictly between -1e-8 and 1e-8.
+inline bool within_zero_tolerance(double value) {
+    return -estimation_tolerance::zero < value && value < estimation_tolerance::zero;
+}
+
 // True when a determinant counts as zero (both bounds strict).
 inline bool determinant_near_zero(double determinant) {
-    return -estimation_tolerance::zero < determinant && determinant < estimation_tolerance::zero;
+    return within_zero_tolerance(determinant);
 }
 
 // True when a position in unit-interval coordinates sits on 0 or 1 (strict bounds).
 inline bool position_at_zero_or_one(double y) {
-    return (-estimation_tolerance::zero < y && y < estimation_tolerance::zero) ||
+    return within_zero_tolerance(y) ||
            (estimation_tolerance::one_below < y && y < estimation_tolerance::probability_max);
+}
+
+// The bounds read off a discrete distribution: lower sums the masses of the
+// points strictly below the position, at_position those of the points that
+// coincide with it.  A point computed from moments carries rounding error, so
+// a point within 1e-8 of the position (relative to the largest point, at least
+// 1) is the position itself: counting it below the position would put mass
+// that sits at x into the bound for P(X < x).
+struct MassesAround {
+    double below = 0.0;
+    double at_position = 0.0;
+};
+
+inline MassesAround masses_around(const Vector& points, const Vector& weights, double position) {
+    double largest = 1.0;
+    for (int i = 0; i < points.length; ++i)
+        largest = std::max(largest, std::fabs(points[i]));
+    double coincidence = estimation_tolerance::zero * largest;
+
+    MassesAround masses;
+    for (int i = 0; i < points.length; ++i) {
+        if (std::fabs(points[i] - position) <= coincidence)
+            masses.at_position += weights[i];
+        else if (points[i] < position)
+            masses.below += weights[i];
+    }
+    return masses;
+}
+
+// A point mass that an attempt split off before the construction.
+struct PointMass {
+    double point;
+    double mass;
+};
+
+// The report of an attempt whose distribution fails reproduces_moments.
+inline constexpr const char* moments_not_reproduced =
+    "A felépített eloszlás momentumai eltérnek a megadottaktól!";
+
+// True when the split-off masses together with the constructed points and
+// weights have the given moments, each within a relative tolerance of the sum of
+// the absolute values of its terms (1e-3).  The construction matches only the first
+// half of the moments by itself; the points decide the rest, and points found
+// from a Hankel matrix that is singular up to rounding can miss them by
+// percents.  Bounds read off such a distribution are not bounds for these
+// moments.  A NaN or infinite term fails the test.
+inline bool reproduces_moments(const Vector& moments, std::initializer_list<PointMass> split_off,
+                               const Vector& points, const Vector& weights) {
+    for (int k = 0; k < moments.length; ++k) {
+        double sum = 0.0;
+        double magnitude = std::fabs(moments[k]);
+        auto add = [&](double point, double mass) {
+            double term = mass * std::pow(point, static_cast<double>(k));
+            sum += term;
+            magnitude += std::fabs(term);
+        };
+        for (const PointMass& atom : split_off)
+            add(atom.point, atom.mass);
+        for (int i = 0; i < points.length; ++i)
+            add(points[i], weights[i]);
+        if (!(std::fabs(sum - moments[k]) <= estimation_tolerance::reproduction * magnitude))
+            return false;
+    }
+    return true;
 }
