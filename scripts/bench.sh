@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Builds the benchmarks in Release (build-bench/, or BENCH_BUILD_DIR) and runs
+# them all, printing the figures: the three estimation drivers (5 repetitions,
+# mean/median/stddev shown) and whole vendrill-cli runs over 10,000 positions.
+#   scripts/bench.sh [extra Google Benchmark flags, e.g. --benchmark_filter=bounded]
+# Takes a few minutes on a 2-core machine; run it on an otherwise idle machine.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${BENCH_BUILD_DIR:-$root/build-bench}
+
+BUILD_DIR="$build" "$root/scripts/setup.sh" -DCMAKE_BUILD_TYPE=Release \
+  -DVENDRILL_BUILD_APP=OFF -DVENDRILL_BUILD_TESTS=OFF -DVENDRILL_BUILD_BENCH=ON
+
+results=$(mktemp -d)
+trap 'rm -rf "$results"' EXIT
+
+echo "=== Estimation drivers (x = 0.35, support [0, 1]) ==="
+"$build/bench/estimation_bench" --benchmark_repetitions=5 \
+  --benchmark_display_aggregates_only=true "$@" | tee "$results/drivers.txt"
+
+echo
+echo "=== vendrill-cli, 10,000 positions, 9 moments of a 3-atom distribution ==="
+"$build/bench/cli_bench" --benchmark_repetitions=3 \
+  --benchmark_display_aggregates_only=true "$@" | tee "$results/cli.txt"
+
+echo
+echo "=== Targets (medians) ==="
+grep -h -E '^estimate_bounded/[a-z_]+/n:9/all_succeed_median' "$results/drivers.txt" ||
+  echo "estimate_bounded, 9 moments: no distribution had every attempt succeed at x = 0.35"
+echo "  target: <= 20 us"
+grep -h -E '^cli_10000_positions/no_log_median' "$results/cli.txt" || true
+echo "  target: <= 1000 ms"
