@@ -1,5 +1,10 @@
 #pragma once
-// Complex: the small complex value type of the root finder.
+// Complex: the small complex value type of the root finder.  Every formula is
+// evaluated in the order written, with no rescaling against overflow or
+// underflow.  The arithmetic is defined here so that the root finder's inner
+// loop compiles without calls.
+
+#include <cmath>
 
 class Complex {
 public:
@@ -9,16 +14,39 @@ public:
     Complex() : re(0.0), im(0.0) {}
     Complex(double re_, double im_) : re(re_), im(im_) {}
 
-    bool operator==(const Complex& w) const;
-    double abs() const;
-    Complex sqrt() const;
-    Complex operator+(const Complex& w) const;
-    Complex operator-(const Complex& w) const;
-    Complex operator*(const Complex& w) const;
+    bool operator==(const Complex& w) const { return re == w.re && im == w.im; }
+    // The modulus: the square root of re * re + im * im, unscaled.
+    double abs() const { return std::sqrt(re * re + im * im); }
+    Complex sqrt() const; // principal root: real part never negative
+    Complex operator+(const Complex& w) const { return Complex(re + w.re, im + w.im); }
+    Complex operator-(const Complex& w) const { return Complex(re - w.re, im - w.im); }
+    Complex operator*(const Complex& w) const {
+        return Complex(re * w.re - im * w.im, im * w.re + re * w.im);
+    }
     Complex operator/(const Complex& w) const; // a divisor of modulus 0 is reported
     void print() const;                        // "%f+%fi" to the diagnostic sink
 };
 
-Complex operator+(const Complex& c, double x);
-Complex operator*(int n, const Complex& c);
-Complex operator/(int n, const Complex& c);
+// Reports a division by a divisor of modulus 0 ("Complex::/").
+[[noreturn]] void report_complex_zero_divisor();
+
+inline Complex Complex::operator/(const Complex& w) const {
+    const double q = w.im * w.im + w.re * w.re;
+    // q is the square of the modulus (the same two products, added in the
+    // other order, which gives the same sum), and a square root is 0 exactly
+    // when its argument is: this is the test "modulus equals 0".
+    if (q == 0.0)
+        report_complex_zero_divisor();
+    return Complex((re * w.re + im * w.im) / q, (im * w.re - re * w.im) / q);
+}
+
+// The mixed forms first turn the scalar s into (s, 0).
+inline Complex operator+(const Complex& c, double x) {
+    return Complex(x, 0.0) + c;
+}
+inline Complex operator*(int n, const Complex& c) {
+    return Complex(n, 0.0) * c;
+}
+inline Complex operator/(int n, const Complex& c) {
+    return Complex(n, 0.0) / c;
+}

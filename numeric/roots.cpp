@@ -57,8 +57,9 @@ Complex oneroot(const Vector& polynomial, Complex start) {
         if (e.p.abs() == 0.0)
             return x;
         const Complex g = e.d1 / e.p;
-        const Complex h = g * g - e.d2 / e.p;
-        const Complex s = ((m - 1) * (m * h - g * g)).sqrt();
+        const Complex g_squared = g * g;
+        const Complex h = g_squared - e.d2 / e.p;
+        const Complex s = ((m - 1) * (m * h - g_squared)).sqrt();
         const Complex plus = g + s;
         const Complex minus = g - s;
         const Complex denominator = minus.abs() > plus.abs() ? minus : plus;
