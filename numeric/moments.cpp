@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -62,11 +63,16 @@ void transform_moments(Vector& moments, double scale, double shift) {
             moments[i] = std::pow(scale, static_cast<double>(i)) * moments[i];
     if (shift == 0.0 || n == 0)
         return;
+    // One row of binomial coefficients, on the stack for the usual lengths.
+    double small_row[exact_row_limit + 1];
+    std::optional<Vector> large_row;
+    if (n > exact_row_limit + 1)
+        large_row.emplace(n);
+    double* coefficients = large_row ? large_row->data : small_row;
     // Element i is built from the scaled elements 0..i only, so going from the
     // top down lets the vector itself serve as the scaled copy.
-    Vector coefficients(n);
     for (int i = n - 1; i >= 1; --i) {
-        binomial_row(i, coefficients.data);
+        binomial_row(i, coefficients);
         double t = moments[0];
         for (int j = 1; j <= i; ++j)
             t = coefficients[j] * moments[j] + shift * t;
