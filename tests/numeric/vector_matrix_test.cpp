@@ -139,9 +139,11 @@ void PrintTo(const HankelCase& c, std::ostream* os) {
 class VectorHankel : public testing::TestWithParam<HankelCase> {};
 
 TEST_P(VectorHankel, DeterminantOfTheHankelMatrix) {
+    LogFolder folder;
     const Vector v = make_vector(GetParam().values);
     EXPECT_NEAR(v.luhankeldet(), GetParam().determinant, 1e-12);
     EXPECT_EQ(elements(v), GetParam().values);
+    EXPECT_EQ(folder.log(), ""); // an even length is only a warning
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -219,6 +221,16 @@ TEST(MatrixLu, LargeMatrixWithReversedRows) {
     for (int i = 0; i < 17; ++i)
         odd[16 - i][i] = i + 1.0;
     EXPECT_NEAR(odd.ludet(), std::tgamma(18.0), std::tgamma(18.0) * 1e-15);
+}
+
+TEST(MatrixLu, DamagedDimensionIsReported) {
+    LogFolder folder;
+    Matrix m(1);
+    m.dimension = 0;
+    EXPECT_EQ(thrown_code([&] { (void)m.ludet(); }), 1);
+    m.dimension = 1;
+    EXPECT_NE(folder.log().find(logged_failure("Matrix::ludet", "Túl kicsi Hankel-mátrix!")),
+              std::string::npos);
 }
 
 TEST(MatrixBasics, CountConstructorAndCopy) {
