@@ -1,8 +1,11 @@
 // Cost of the three estimation drivers on moments of the uniform distribution
-// on [0, 1] and of a 3-atom distribution, for 5 to 15 moments.  A request
-// whose attempts all succeed is timed once; one whose attempts fail (each
-// failure writes a report) is timed with the error log on, written into a
-// scratch folder, and with the log off, so that the cost of the file I/O shows.
+// on [0, 1] and of a 3-atom distribution, for 5 to 15 moments, at positions
+// inside [0, 1].  Whether the attempts of a request succeed depends on the
+// position, so for every driver, distribution and count the first position of
+// a fixed list at which every attempt succeeds is timed as "all_succeed", and
+// the first at which attempts fail (each failure writes a report) is timed as
+// "attempts_fail", once with the error log on, written into a scratch folder,
+// and once with the log off, so that the cost of the file I/O shows.
 
 #include <benchmark/benchmark.h>
 
@@ -21,7 +24,8 @@
 
 namespace {
 
-constexpr double position = 0.35; // inside [0, 1], between two of the atoms
+// Tried in this order; 0.35 lies between two atoms of the 3-atom distribution.
+constexpr double positions[] = {0.35, 0.5, 0.65, 0.8, 0.2, 0.1, 0.9};
 constexpr double lower = 0.0;
 constexpr double upper = 1.0;
 
@@ -38,7 +42,7 @@ const char* driver_name(Driver d) {
     }
 }
 
-int run_driver(Driver d, const Vector& moments) {
+int run_driver(Driver d, const Vector& moments, double position) {
     double lower_bound = 0.0;
     double upper_bound = 1.0;
     int outcome = 0;
@@ -69,27 +73,61 @@ int count_reports(const std::filesystem::path& log) {
 }
 
 // How many reports one call writes: the call is run once with the log on.
-int reports_per_call(Driver d, const Vector& moments, const bench_support::ScratchFolder& folder) {
+int reports_per_call(Driver d, const Vector& moments, double position,
+                     const bench_support::ScratchFolder& folder) {
     const auto log = folder.path() / "probe.log";
     set_error_log_path(log.string());
     set_error_log_enabled(true);
-    run_driver(d, moments);
+    run_driver(d, moments, position);
     const int reports = count_reports(log);
     std::filesystem::remove(log);
     return reports;
 }
 
-void time_driver(benchmark::State& state, Driver d, std::vector<double> values, bool log_on,
-                 int reports, const bench_support::ScratchFolder* folder) {
+void time_driver(benchmark::State& state, Driver d, std::vector<double> values, double position,
+                 bool log_on, int reports, const bench_support::ScratchFolder* folder) {
     const Vector moments(values.data(), static_cast<int>(values.size()));
     const auto log = folder->path() / "timed.log";
     set_error_log_path(log.string());
     set_error_log_enabled(log_on);
     for (auto _ : state)
-        benchmark::DoNotOptimize(run_driver(d, moments));
+        benchmark::DoNotOptimize(run_driver(d, moments, position));
     state.counters["reports_per_call"] = reports;
     set_error_log_enabled(true);
     std::filesystem::remove(log);
+}
+
+std::string position_text(double x) {
+    std::string text = std::to_string(x);
+    text.erase(text.find_last_not_of('0') + 1);
+    return text;
+}
+
+// Registers the succeeding and the failing benchmark of one driver,
+// distribution and count, at the first position of each kind.
+void register_case(Driver d, const char* distribution, const std::vector<double>& values,
+                   const bench_support::ScratchFolder& folder) {
+    const Vector moments(values.data(), static_cast<int>(values.size()));
+    const std::string base =
+        std::string(driver_name(d)) + "/" + distribution + "/n:" + std::to_string(values.size());
+    bool timed_success = false;
+    bool timed_failure = false;
+    for (double x : positions) {
+        const int reports = reports_per_call(d, moments, x, folder);
+        const std::string name = base + "/x:" + position_text(x);
+        if (reports == 0 && !timed_success) {
+            benchmark::RegisterBenchmark((name + "/all_succeed").c_str(), time_driver, d, values, x,
+                                         false, 0, &folder);
+            timed_success = true;
+        }
+        if (reports > 0 && !timed_failure) {
+            benchmark::RegisterBenchmark((name + "/attempts_fail/log_on").c_str(), time_driver, d,
+                                         values, x, true, reports, &folder);
+            benchmark::RegisterBenchmark((name + "/attempts_fail/log_off").c_str(), time_driver, d,
+                                         values, x, false, reports, &folder);
+            timed_failure = true;
+        }
+    }
 }
 
 void register_all(const bench_support::ScratchFolder& folder) {
@@ -101,22 +139,8 @@ void register_all(const bench_support::ScratchFolder& folder) {
                                           {"three_atom", bench_support::three_atom_moments}};
     for (Driver d : {Driver::normal, Driver::positive, Driver::bounded}) {
         for (const Distribution& dist : distributions) {
-            for (int n : {5, 7, 9, 11, 15}) {
-                std::vector<double> values = dist.moments(n);
-                const Vector probe(values.data(), n);
-                const int reports = reports_per_call(d, probe, folder);
-                const std::string base =
-                    std::string(driver_name(d)) + "/" + dist.name + "/n:" + std::to_string(n);
-                if (reports == 0) {
-                    benchmark::RegisterBenchmark((base + "/all_succeed").c_str(), time_driver, d,
-                                                 values, false, 0, &folder);
-                    continue;
-                }
-                benchmark::RegisterBenchmark((base + "/attempts_fail/log_on").c_str(), time_driver,
-                                             d, values, true, reports, &folder);
-                benchmark::RegisterBenchmark((base + "/attempts_fail/log_off").c_str(), time_driver,
-                                             d, values, false, reports, &folder);
-            }
+            for (int n : {5, 7, 9, 11, 15})
+                register_case(d, dist.name, dist.moments(n), folder);
         }
     }
 }
