@@ -147,7 +147,13 @@ TEST(JsonRow, DoublesReadBackExactly) {
             ASSERT_EQ(std::bit_cast<std::uint64_t>(parsed[key].get<double>()),
                       std::bit_cast<std::uint64_t>(value))
                 << key << " in " << text;
+        // The number's own text, as any other JSON reader would take it.
+        const std::size_t start = text.find("\"position\":") + 11;
         double back = 0.0;
+        ASSERT_EQ(parse_number(text.substr(start, text.find(',', start) - start), back),
+                  NumberStatus::ok)
+            << text;
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(back), std::bit_cast<std::uint64_t>(value)) << text;
         ASSERT_EQ(parse_number(round_trip_number(value), back), NumberStatus::ok);
         ASSERT_EQ(std::bit_cast<std::uint64_t>(back), std::bit_cast<std::uint64_t>(value));
     };
