@@ -1,0 +1,110 @@
+#pragma once
+// CBoundsDlg: the main dialog.  The user enters the position, chooses the
+// estimation type and its limits, builds the moments list and runs Calculate;
+// the bounds, the message line and the verdict boxes answer.  The moments
+// live only as the texts of the list's rows.
+
+#include "app/cdialog.h"
+#include "app/zero_filled.h"
+#include "numeric/error_log.h"
+
+#include <QIcon>
+#include <QString>
+
+class QContextMenuEvent;
+class QMenu;
+class QLineEdit;
+class QTreeWidget;
+class Vector;
+
+namespace vendrill {
+
+// Widths of the list's "#" and "momentum" columns for a list whose client
+// area is clientWidth pixels wide: a and 4a with a = (clientWidth - 15) / 5.
+struct MomentColumnWidths {
+    int number;
+    int momentum;
+};
+MomentColumnWidths moment_column_widths(int clientWidth);
+
+// Texts the dialog shows.
+extern const char* const too_few_moments_messages[3]; // by estimation type
+extern const char* const zeroth_moment_message;
+extern const char* const normal_not_applicable_message;
+extern const char* const none_applicable_message;
+extern const char* const normal_tightest_message;
+extern const char* const positive_tightest_message;
+extern const char* const calculation_failed_message;
+
+class CBoundsDlg : public CDialog, public RequestSource {
+public:
+    explicit CBoundsDlg(QWidget* parent = nullptr);
+    ~CBoundsDlg() override;
+
+    // The request, as last transferred from the controls.
+    double position() const override { return m_position; }
+    int type() const override { return m_type; }
+    double lower() const override { return m_lower; }
+    double upper() const override { return m_upper; }
+    int momentCount() const override { return m_momentCount; }
+    double moment(int i) const override;
+
+    // Handlers of the message map.
+    void OnSysCommand(unsigned nID, long lParam);
+    void OnHelp();
+    void OnTypeNormal();
+    void OnTypePositive();
+    void OnTypeBounded();
+    bool OnEditKillFocus();
+    void OnNewMomentSetFocus();
+    void OnAddMoment();
+    void OnCalculate();
+    void OnDeleteMoments();
+    void OnMoveUp();
+    void OnMoveDown();
+
+    // Members in declaration order.
+    int m_momentCount = 0;
+    QLineEdit* m_upperBoundEdit = nullptr;
+    QLineEdit* m_lowerBoundEdit = nullptr;
+    QLineEdit* m_newMomentEdit = nullptr;
+    QTreeWidget* m_momentList = nullptr;
+    QLineEdit* m_upperEdit = nullptr;
+    QLineEdit* m_lowerEdit = nullptr;
+    double m_position = 0;
+    double m_lower = 0;
+    double m_upper = 0;
+    double m_newMoment = 0;
+    double m_lowerBound = 0;
+    double m_upperBound = 0;
+    QString m_message;
+    int m_type = 0;
+    QIcon m_icon;
+    // The entries Windows would append to the system menu; the dialog's
+    // context menu here, since the window manager owns the title-bar menu.
+    QMenu* m_systemMenu = nullptr;
+
+protected:
+    void DoDataExchange(CDataExchange& dx) override;
+    bool OnInitDialog() override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+    // Calls the estimation driver of m_type on the moments; the outcome.
+    // A seam for the tests, which make it fail the way a report escaping a
+    // driver would.
+    virtual int RunEstimation(const Vector& moments);
+
+private:
+    void BindMessageMap();
+    void SetAccessibleNames();
+    void InsertMomentColumns();
+    QString MomentText(int row) const;
+    void SetMomentText(int row, const QString& text);
+    void RelabelFrom(int row);
+    // The selected rows, in increasing order.  Transfers the controls first.
+    ZeroFilledArray<int> CollectSelection();
+    void SelectRows(ZeroFilledArray<int>& rows);
+    void ActOnOutcome(int outcome);
+};
+
+} // namespace vendrill

@@ -1,0 +1,223 @@
+// Calculate through the real buttons: validation messages, the estimations,
+// the verdict boxes with the switch to a weaker type, and the error log.
+
+#include "app_test_support.h"
+
+#include "numeric/error_log.h"
+#include "numeric/vector.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QTest>
+
+namespace vendrill::test {
+namespace {
+
+QString message_line(CBoundsDlg& dlg) {
+    return static_cast<QLabel*>(dlg.GetDlgItem(IDC_MESSAGE))->text();
+}
+
+class CalculateTest : public DialogTest {
+protected:
+    // Enters a whole request through the controls.
+    void enter_request(int typeRadio, const QString& position, const QStringList& moments,
+                       const QString& lower = {}, const QString& upper = {}) {
+        click(typeRadio);
+        type_into(IDC_POSITION, position);
+        if (!lower.isEmpty())
+            type_into(IDC_LOWER, lower);
+        if (!upper.isEmpty())
+            type_into(IDC_UPPER, upper);
+        add_moments(moments);
+    }
+    QString lower_bound() const { return edit(IDC_LOWER_BOUND)->text(); }
+    QString upper_bound() const { return edit(IDC_UPPER_BOUND)->text(); }
+};
+
+TEST_F(CalculateTest, WholeLineThroughTheButtons) {
+    enter_request(IDC_TYPE_NORMAL, "1", {"1", "0", "1"});
+    click(IDC_CALCULATE);
+    EXPECT_EQ(lower_bound(), QStringLiteral("0.5"));
+    EXPECT_EQ(upper_bound(), QStringLiteral("1"));
+    EXPECT_TRUE(boxes.isEmpty());
+    EXPECT_EQ(message_line(*dlg), QString());
+    EXPECT_TRUE(button(IDC_TYPE_NORMAL)->isChecked());
+}
+
+TEST_F(CalculateTest, TooFewMomentsOnlySetTheMessageLine) {
+    const struct {
+        int radio;
+        int moments;
+        const char* message; // nullptr: the count passes
+    } cases[] = {{IDC_TYPE_NORMAL, 2, "Enter at least 3 moments!"},
+                 {IDC_TYPE_POSITIVE, 3, "Enter at least 4 moments!"},
+                 {IDC_TYPE_BOUNDED, 4, "Enter at least 5 moments!"},
+                 {IDC_TYPE_NORMAL, 0, "Enter at least 3 moments!"},
+                 {IDC_TYPE_NORMAL, 4, nullptr}};
+    type_into(IDC_POSITION, "1");
+    for (const auto& c : cases) {
+        select_rows({});
+        for (int row = 0; row < list()->topLevelItemCount(); ++row)
+            list()->topLevelItem(row)->setSelected(true);
+        click(IDC_DELETE_MOMENTS);
+        add_moments(QStringList({"1", "0", "1", "0"}).mid(0, c.moments));
+        click(c.radio);
+        // Earlier bounds stay when the count check stops the command.
+        ASSERT_TRUE(dlg->UpdateData(true));
+        dlg->m_lowerBound = 0.25;
+        dlg->m_upperBound = 0.75;
+        dlg->UpdateData(false);
+        click(IDC_CALCULATE);
+        if (c.message != nullptr) {
+            EXPECT_EQ(message_line(*dlg), QString::fromUtf8(c.message)) << c.moments;
+            EXPECT_EQ(lower_bound(), QStringLiteral("0.25"));
+            EXPECT_EQ(upper_bound(), QStringLiteral("0.75"));
+            EXPECT_EQ(log_text(), std::string());
+        } else {
+            EXPECT_EQ(message_line(*dlg), QString());
+        }
+    }
+    EXPECT_EQ(boxes, QStringList());
+}
+
+TEST_F(CalculateTest, ZerothMomentMustBeOne) {
+    enter_request(IDC_TYPE_NORMAL, "1", {"0.5", "0", "1"});
+    ASSERT_TRUE(dlg->UpdateData(true));
+    dlg->m_lowerBound = 0.25;
+    dlg->UpdateData(false);
+    click(IDC_CALCULATE);
+    EXPECT_EQ(message_line(*dlg), QStringLiteral("The 0th moment must equal to 1!"));
+    EXPECT_EQ(lower_bound(), QStringLiteral("0"));
+    EXPECT_EQ(upper_bound(), QStringLiteral("1"));
+    EXPECT_TRUE(boxes.isEmpty());
+    EXPECT_EQ(log_text(), std::string());
+
+    // Fixed, the next Calculate clears the message.
+    select_rows({0});
+    click(IDC_DELETE_MOMENTS);
+    add_moments({"1"});
+    select_rows({2});
+    click(IDC_MOVE_UP);
+    click(IDC_MOVE_UP);
+    EXPECT_EQ(column(1), QStringList({"1.000000", "0.000000", "1.000000"}));
+    click(IDC_CALCULATE);
+    EXPECT_EQ(message_line(*dlg), QString());
+    EXPECT_EQ(lower_bound(), QStringLiteral("0.5"));
+}
+
+// The bounded estimation with the position below the lower limit: every
+// bounded and half-line attempt fails, the whole-line one gives the bounds.
+TEST_F(CalculateTest, BoundedBelowTheLowerLimitSwitchesToTheWholeLine) {
+    enter_request(IDC_TYPE_BOUNDED, "-0.5", {"1", "0", "1", "0", "3"}, "0", "1");
+    ASSERT_TRUE(edit(IDC_UPPER)->isEnabled());
+    click(IDC_CALCULATE);
+    EXPECT_EQ(boxes, QStringList({"The (-inf, inf) estimation gave the tightest bounds."}));
+    EXPECT_TRUE(button(IDC_TYPE_NORMAL)->isChecked());
+    EXPECT_FALSE(button(IDC_TYPE_BOUNDED)->isChecked());
+    EXPECT_EQ(dlg->m_type, 0);
+    EXPECT_FALSE(edit(IDC_LOWER)->isEnabled());
+    EXPECT_FALSE(edit(IDC_UPPER)->isEnabled());
+    EXPECT_NE(lower_bound(), QStringLiteral("0"));
+    EXPECT_NE(upper_bound(), QStringLiteral("1"));
+
+    // The failed attempts are in the log, each with the request as entered.
+    const std::string log = log_text();
+    const std::string request = "\n\nPoz\xed"
+                                "ci\xf3 = -0.500000"
+                                "\nA becsl\xe9s t\xedpusa: ULBounded"
+                                "\n\tals\xf3 hat\xe1r = 0.000000"
+                                "\n\tfels\xf5 hat\xe1r = 1.000000"
+                                "\n\nA momentumok:\n-------------\n"
+                                "\n 0. momentum = 1.000000"
+                                "\n 1. momentum = 0.000000"
+                                "\n 2. momentum = 1.000000"
+                                "\n 3. momentum = 0.000000"
+                                "\n 4. momentum = 3.000000\n";
+    ASSERT_EQ(log.rfind("Vendrill, 2001.05.14. 16:06\n", 0), 0u) << log;
+    EXPECT_NE(log.find(request), std::string::npos) << log;
+    EXPECT_EQ(log.find("ULNormal"), std::string::npos) << "the type changes after the drivers";
+}
+
+TEST_F(CalculateTest, WholeLineNotApplicableShowsARealBox) {
+    set_message_box_hook(nullptr);
+    enter_request(IDC_TYPE_NORMAL, "1", {"1", "2", "1"});
+    QString title, text;
+    QMessageBox::StandardButtons buttons;
+    const int modals = with_modal_handler([&] { click(IDC_CALCULATE); },
+                                          [&](QWidget* modal) {
+                                              auto* box = qobject_cast<QMessageBox*>(modal);
+                                              ASSERT_NE(box, nullptr);
+                                              title = box->windowTitle();
+                                              text = box->text();
+                                              buttons = box->standardButtons();
+                                              click_ok(box);
+                                          });
+    EXPECT_EQ(modals, 1);
+    EXPECT_EQ(title, QStringLiteral("Vendrill"));
+    EXPECT_EQ(text, QStringLiteral("The (-inf, inf) estimation is not applicable in this case!"));
+    EXPECT_EQ(buttons, QMessageBox::Ok);
+    EXPECT_EQ(lower_bound(), QStringLiteral("0"));
+    EXPECT_EQ(upper_bound(), QStringLiteral("1"));
+    EXPECT_TRUE(dlg->isVisible());
+    EXPECT_NE(log_text().find("Hiba a k\xf6vetkez\xf5 f\xfcggv\xe9nyben"), std::string::npos);
+}
+
+// A field that does not hold a number stops Calculate after the message:
+// no bounds for a request other than the one on the screen.
+TEST_F(CalculateTest, StopsWhenAFieldHoldsNoNumber) {
+    enter_request(IDC_TYPE_NORMAL, "1", {"1", "0", "1"});
+    click(IDC_CALCULATE);
+    ASSERT_EQ(lower_bound(), QStringLiteral("0.5"));
+    type_into(IDC_POSITION, "-1x");
+    QTest::keyClick(edit(IDC_POSITION), Qt::Key_Return);
+    settle();
+    EXPECT_EQ(boxes, QStringList({"Please enter a number."}));
+    EXPECT_EQ(lower_bound(), QStringLiteral("0.5"));
+    EXPECT_EQ(edit(IDC_POSITION)->text(), QStringLiteral("-1x"));
+    EXPECT_TRUE(edit(IDC_POSITION)->hasFocus());
+    EXPECT_EQ(log_text(), std::string());
+}
+
+// Clicking Calculate straight from an edit with bad text: one message,
+// whether the edit's focus-out or the click gets to it first.
+TEST_F(CalculateTest, ClickFromABadEditComplainsOnce) {
+    enter_request(IDC_TYPE_NORMAL, "1", {"1", "0", "1"});
+    type_into(IDC_POSITION, "one");
+    click(IDC_CALCULATE);
+    EXPECT_EQ(boxes, QStringList({"Please enter a number."}));
+    EXPECT_EQ(lower_bound(), QStringLiteral("0"));
+}
+
+class EscapingReportDialog : public CBoundsDlg {
+protected:
+    int RunEstimation(const Vector& /*moments*/) override {
+        report_error("asset", "Nincs el\xc3\xa9g mem\xc3\xb3ria!", 1);
+    }
+};
+
+class EscapingReportTest : public CalculateTest {
+protected:
+    std::unique_ptr<CBoundsDlg> MakeDialog() override {
+        return std::make_unique<EscapingReportDialog>();
+    }
+};
+
+TEST_F(EscapingReportTest, ReportEscapingTheDriverKeepsTheDialogGoing) {
+    enter_request(IDC_TYPE_NORMAL, "1", {"1", "0", "1"});
+    ASSERT_TRUE(dlg->UpdateData(true));
+    dlg->m_lowerBound = 0.25;
+    dlg->UpdateData(false);
+    click(IDC_CALCULATE);
+    EXPECT_EQ(boxes, QStringList({QString::fromUtf8(calculation_failed_message)}));
+    EXPECT_EQ(lower_bound(), QStringLiteral("0"));
+    EXPECT_EQ(upper_bound(), QStringLiteral("1"));
+    EXPECT_EQ(column(1), QStringList({"1.000000", "0.000000", "1.000000"}));
+    EXPECT_TRUE(dlg->isVisible());
+    EXPECT_NE(log_text().find("Hiba a k\xf6vetkez\xf5 f\xfcggv\xe9nyben: asset"),
+              std::string::npos);
+    EXPECT_NE(log_text().find("\n 2. momentum = 1.000000\n"), std::string::npos);
+}
+
+} // namespace
+} // namespace vendrill::test
