@@ -41,7 +41,7 @@ int normal_truncation(const Vector& moments) {
         double determinant = h.luhankeldet();
         if (determinant_negative(determinant))
             report_error("trynormal", "Ezek a momentumok nem határoznak meg eloszlást!", 1);
-        if (determinant_near_zero(determinant)) {
+        if (hankel_determinant_near_zero(determinant, h)) {
             report_warning(
                 "trynormal",
                 "A Hankel-determináns értéke kb. 0, az utolsó 2 momentum el lesz dobva!");

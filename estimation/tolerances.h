@@ -26,6 +26,10 @@ inline constexpr double one_below = 0.99999999;
 // harm to the bounds); ones built from Hankel matrices that are singular up to
 // rounding miss by percents.
 inline constexpr double reproduction = 1e-3;
+// A Hankel determinant this small relative to the product of its diagonal is
+// indistinguishable from 0 in double precision (its rounding error is of the
+// order of 1e-16 times that product).
+inline constexpr double rounding_level = 1e-12;
 
 } // namespace estimation_tolerance
 
@@ -48,6 +52,22 @@ inline bool within_zero_tolerance(double value) {
 // True when a determinant counts as zero (both bounds strict).
 inline bool determinant_near_zero(double determinant) {
     return within_zero_tolerance(determinant);
+}
+
+// The whole-line test of the caller's moments, which can be of any magnitude:
+// a Hankel determinant counts as zero also when it is so small beside the
+// product of the matrix's diagonal that it is rounding noise.  For moments up
+// to about 1 the absolute test is the wider one and this changes nothing; for
+// moments like 1e6 and above the determinant of a distribution with fewer
+// points than the order comes out as, say, 4e-6 instead of 0, and without the
+// cut the construction invents a point whose mass leaks into the bounds.
+inline bool hankel_determinant_near_zero(double determinant, const Vector& sequence) {
+    if (within_zero_tolerance(determinant))
+        return true;
+    double diagonal_product = 1.0;
+    for (int i = 0; i < sequence.length; i += 2)
+        diagonal_product *= std::fabs(sequence[i]);
+    return std::fabs(determinant) <= estimation_tolerance::rounding_level * diagonal_product;
 }
 
 // True when a position in unit-interval coordinates sits on 0 or 1 (strict bounds).
