@@ -47,7 +47,6 @@ void CBoundsDlg::SetAccessibleNames() {
         {IDC_TYPE_NORMAL, "(-inf, inf)"},
         {IDC_TYPE_POSITIVE, "[lower, inf)"},
         {IDC_TYPE_BOUNDED, "[lower, upper]"},
-        {IDC_MESSAGE, "Message"},
     };
     for (const auto& entry : names)
         GetDlgItem(entry.id)->setAccessibleName(QString::fromUtf8(entry.name));

@@ -324,8 +324,22 @@ void CDialog::OnClicked(int id, std::function<void()> handler) {
 void CDialog::OnRadioClicked(int id, std::function<void()> handler) {
     auto* button = qobject_cast<QAbstractButton*>(GetDlgItem(id));
     assert(button != nullptr);
+    // A radio button is checked by the time its click arrives; remember the
+    // one checked before, to put it back when the click is dropped.
+    connect(button, &QAbstractButton::pressed, this, [this, button] {
+        m_radioCheckedAtPress = nullptr;
+        for (auto* sibling : button->parentWidget()->findChildren<QRadioButton*>(
+                 QString(), Qt::FindDirectChildrenOnly)) {
+            if (sibling->isChecked())
+                m_radioCheckedAtPress = sibling;
+        }
+    });
     connect(button, &QAbstractButton::clicked, this, [this, handler = std::move(handler)] {
-        FlushPendingKillFocus();
+        if (!FlushPendingKillFocus()) {
+            if (m_radioCheckedAtPress != nullptr)
+                m_radioCheckedAtPress->setChecked(true);
+            return;
+        }
         RunCommand(handler);
     });
 }

@@ -6,8 +6,10 @@
 
 #include "app/dialog_template.h"
 
+#include <QAbstractButton>
 #include <QDialog>
 #include <QHash>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -93,8 +95,8 @@ protected:
     // losing the focus has left pending; when that transfer fails, the click
     // is dropped, as it would be had the message box come up before it.
     void OnClicked(int id, std::function<void()> handler);
-    // Radio buttons have changed their state by the time the click arrives,
-    // so their handler runs whatever the pending transfer gives.
+    // The same for a radio button; a dropped click also leaves the group's
+    // checked button as it was.
     void OnRadioClicked(int id, std::function<void()> handler);
     // handler runs when the edit with this id has lost the focus to another
     // control of the dialog.  It runs once the focus has settled, not when a
@@ -128,6 +130,7 @@ private:
     QHash<QWidget*, std::function<bool()>> m_killFocusHandlers;
     QHash<QWidget*, std::function<void()>> m_setFocusHandlers;
     std::function<bool()> m_pendingKillFocus;
+    QPointer<QAbstractButton> m_radioCheckedAtPress;
     bool m_created = false;
     bool m_movingFocus = false;
 };

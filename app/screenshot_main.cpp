@@ -1,5 +1,5 @@
 // vendrill-screenshot OUTPUT.png: draws the main dialog after a worked example
-// (the first five moments of the uniform distribution on [0, 1], bounded
+// (the first seven moments of the uniform distribution on [0, 1], bounded
 // estimation on [0, 1] at x = 0.5) into OUTPUT.png.  Needs no display: run it
 // with QT_QPA_PLATFORM=offscreen.
 
@@ -56,12 +56,14 @@ int main(int argc, char* argv[]) {
     click(dlg, IDC_TYPE_BOUNDED);
     type_into(dlg, IDC_LOWER, QStringLiteral("0"));
     type_into(dlg, IDC_UPPER, QStringLiteral("1"));
-    for (const char* moment : {"1", "0.5", "0.333333333333333", "0.25", "0.2"}) {
+    for (const char* moment : {"1", "0.5", "0.333333333333333", "0.25", "0.2", "0.166666666666667",
+                               "0.142857142857143"}) {
         type_into(dlg, IDC_NEW_MOMENT, QString::fromLatin1(moment));
         click(dlg, IDC_ADD_MOMENT);
     }
     click(dlg, IDC_CALCULATE);
     dlg.m_momentList->topLevelItem(2)->setSelected(true);
+    dlg.m_momentList->setFocus();
     QApplication::processEvents();
 
     const QPixmap picture = dlg.grab();

@@ -267,6 +267,19 @@ TEST_F(DialogTest, RealMessageBoxForALeftEditAppearsOnceAndReturnsTheFocus) {
     EXPECT_EQ(boxes.size(), 0);
 }
 
+// A radio button clicked straight from an edit with bad text: the click is
+// dropped, so the limit edit holding the text stays enabled to be mended.
+TEST_F(DialogTest, RadioClickFromABadEditIsDropped) {
+    click(IDC_TYPE_POSITIVE);
+    type_into(IDC_LOWER, "zero");
+    click(IDC_TYPE_NORMAL);
+    EXPECT_EQ(boxes, QStringList({"Please enter a number."}));
+    EXPECT_TRUE(button(IDC_TYPE_POSITIVE)->isChecked());
+    EXPECT_FALSE(button(IDC_TYPE_NORMAL)->isChecked());
+    EXPECT_TRUE(edit(IDC_LOWER)->isEnabled());
+    EXPECT_TRUE(edit(IDC_LOWER)->hasFocus());
+}
+
 TEST_F(DialogTest, LeavingForExitDoesNotHoldTheUserBack) {
     type_into(IDC_POSITION, "abc");
     QTest::mouseClick(button(IDCANCEL), Qt::LeftButton);
