@@ -51,7 +51,9 @@ namespace {
 
 // One family of Hankel tests on an odd-length sequence: orders k+1 down to 2.
 // Returns 2r for the last pass r whose determinant counts as zero, else 0.
-int positive_family_truncation(Vector h) {
+// With scale_aware, a determinant at rounding level beside its diagonal counts
+// as zero too (see hankel_determinant_near_zero).
+int positive_family_truncation(Vector h, bool scale_aware) {
     int passes = (h.length - 1) / 2;
     int cut = 0;
     for (int r = 1; r <= passes; ++r) {
@@ -59,7 +61,9 @@ int positive_family_truncation(Vector h) {
         if (determinant_negative(determinant))
             report_error("trypositive", "Ezek a momentumok nem határoznak meg pozitív eloszlást!",
                          1);
-        if (determinant_near_zero(determinant)) {
+        bool near_zero = scale_aware ? hankel_determinant_near_zero(determinant, h)
+                                     : determinant_near_zero(determinant);
+        if (near_zero) {
             report_warning(
                 "trypositive",
                 "A Hankel-determináns értéke kb. 0, az utolsó 2 momentum el lesz dobva!");
@@ -71,15 +75,20 @@ int positive_family_truncation(Vector h) {
 }
 
 // Cut for the two families of a distribution on [0, inf): the Hankel
-// determinants of mu0 .. mu2k and of mu1 .. mu(2k+1).
+// determinants of mu0 .. mu2k and of mu1 .. mu(2k+1).  The moved moments grow
+// like the farthest point over (x - lower), so the first family is also
+// tested against rounding noise.  The second family is not: its determinant
+// vanishes whenever the distribution has mass at the lower limit, a mass the
+// construction splits off by itself, and a cut there would only loosen bounds
+// that come out exact.
 int positive_truncation(const Vector& moments) {
     Vector without_last(moments);
     without_last.drop(-1);
-    int cut_first = positive_family_truncation(without_last);
+    int cut_first = positive_family_truncation(without_last, true);
 
     Vector without_first(moments);
     without_first.drop(1);
-    int cut_second = positive_family_truncation(without_first);
+    int cut_second = positive_family_truncation(without_first, false);
     return std::max(cut_first, cut_second);
 }
 
