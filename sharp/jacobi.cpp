@@ -138,11 +138,16 @@ double radau_node(const double* alpha, const double* beta, int m, double alpha_t
             hi = t;
         if (hi - lo <= 2.0 * eps * std::max(std::fabs(lo), std::fabs(hi)))
             return 0.5 * (lo + hi);
+        // A zero among the earlier pivots (t is a zero of some P_i, i < m)
+        // leaves f finite but its slope infinite: no Newton step there.
         double next = t - f / slope;
-        if (!(next > lo && next < hi))
+        bool newton = std::isfinite(f) && std::isfinite(slope) && slope < 0.0;
+        // Converged: the step is at rounding level (it may round onto t itself,
+        // which is an end of the bracket by now).
+        if (newton && std::fabs(next - t) <= 2.0 * eps * std::fabs(t) + 1e-3 * eps)
+            return std::min(hi, std::max(lo, next));
+        if (!newton || !(next > lo && next < hi))
             next = 0.5 * (lo + hi);
-        if (std::fabs(next - t) <= 2.0 * eps * std::fabs(t) + 1e-3 * eps)
-            return next;
         t = next;
     }
     return t;
