@@ -169,14 +169,25 @@ TEST_F(CalculateTest, StopsWhenAFieldHoldsNoNumber) {
     enter_request(IDC_TYPE_NORMAL, "1", {"1", "0", "1"});
     click(IDC_CALCULATE);
     ASSERT_EQ(lower_bound(), QStringLiteral("0.5"));
-    type_into(IDC_POSITION, "-1x");
-    QTest::keyClick(edit(IDC_POSITION), Qt::Key_Return);
+    // A new position, which the transfer takes before it stops at the new
+    // moment: going on would show the bounds at 2 (0.8) as if all were well.
+    type_into(IDC_POSITION, "2");
+    type_into(IDC_NEW_MOMENT, "1,5");
+    QTest::keyClick(edit(IDC_NEW_MOMENT), Qt::Key_Return);
     settle();
     EXPECT_EQ(boxes, QStringList({"Please enter a number."}));
     EXPECT_EQ(lower_bound(), QStringLiteral("0.5"));
-    EXPECT_EQ(edit(IDC_POSITION)->text(), QStringLiteral("-1x"));
-    EXPECT_TRUE(edit(IDC_POSITION)->hasFocus());
+    EXPECT_EQ(upper_bound(), QStringLiteral("1"));
+    EXPECT_EQ(edit(IDC_NEW_MOMENT)->text(), QStringLiteral("1,5"));
+    EXPECT_TRUE(edit(IDC_NEW_MOMENT)->hasFocus());
     EXPECT_EQ(log_text(), std::string());
+
+    // Mended, the same request goes through.
+    type_into(IDC_NEW_MOMENT, "1.5");
+    QTest::keyClick(edit(IDC_NEW_MOMENT), Qt::Key_Return);
+    settle();
+    EXPECT_EQ(lower_bound(), QStringLiteral("0.8"));
+    EXPECT_EQ(boxes.size(), 1);
 }
 
 // Clicking Calculate straight from an edit with bad text: one message,
