@@ -11,6 +11,7 @@
 #include "numeric/diagnostics.h"
 #include "numeric/error_log.h"
 #include "numeric/vector.h"
+#include "sharp/sharp.h"
 
 namespace vendrill::cli {
 
@@ -18,7 +19,7 @@ namespace {
 
 const char* const program_description =
     "vendrill-cli --type {0|1|2} --position X [--lower A] [--upper B]\n"
-    "             [--format {text|json|csv}] [--] M0 M1 ... M(n-1)\n\n"
+    "             [--method {classic|sharp}] [--format {text|json|csv}] [--] M0 M1 ... M(n-1)\n\n"
     "Bounds the distribution function of a random variable at a position x from\n"
     "a list of its moments M0 M1 ... M(n-1) (M0 must be 1) and its support:\n"
     "a lower bound for P(X < x) and an upper bound for P(X <= x).";
@@ -29,6 +30,21 @@ const char* const program_footer = R"(Types:
   2, bounded   [lower, upper]    needs at least 5 moments
   A weaker type is tried as well; when it gives the tightest bounds, or when
   no estimation applies, the verdict says so.
+
+Methods (--method):
+  classic  the default: the estimations above, as the dialog computes them.
+  sharp    the tightest bounds that any distribution on the support with these
+           moments allows.  The moment list is analysed once and every
+           position is answered from that analysis; at most 32 moments are
+           used.  Its status and verdict:
+             sharp        "" (all moments used) or
+                          "Only the first N moments could be used."
+             determinate  "The moments determine the distribution: the bounds
+                          are exact."  (one distribution, a set of atoms)
+             infeasible   "These moments do not fit the chosen support."
+                          (bounds 0 and 1; still exit status 0)
+           The classic checks of the request apply; a bounded support also
+           needs lower < upper.
 
 Output (standard output carries only the result):
   text  "Lower bound = L", "Upper bound = U", then the verdict if any; with
@@ -41,11 +57,18 @@ Output (standard output carries only the result):
   outcome: 0 no estimation applied (bounds 0 and 1), 1 the (-inf, inf)
   estimation, 2 the [lower, inf) estimation, 3 the [lower, upper] estimation
   gave the tightest bounds last.
+  With --method sharp: text as above with the sharp verdict; JSON objects have
+  no "outcome" (it names a classic estimation) and after "upper_bound" carry
+  "method":"sharp","status":S,"moments_used":N,"verdict":"...", and for
+  status determinate "atoms":[[point,mass],...] (numbers read back exactly);
+  the CSV header is position,lower_bound,upper_bound,status.
 
 Error log:
   Failed estimation attempts append reports, with this request and the
   position being computed, to ./error.log (--log PATH elsewhere, --no-log none).
-  Diagnostic lines of the estimation go to standard error.
+  Diagnostic lines of the estimation go to standard error.  The sharp method
+  reports through its status and verdict only: it writes no error log (--log
+  and --no-log are accepted and change nothing).
 
 Exit status: 0 result computed (any outcome), 2 invalid input (message on
 standard error, nothing on standard output, nothing logged), 1 failure.
@@ -57,6 +80,7 @@ Examples:
   vendrill-cli --type whole --position 1 -- 1 0 1
   vendrill-cli --type 2 --lower 0 --upper 1 --positions 0:1:11 --format csv \
       -- 1 0.5 0.333333333333333 0.25 0.2
+  vendrill-cli --type whole --method sharp --position -0.3 --format json -- 1 0 1 0 1
   printf '1 0.5 1 3\n' | vendrill-cli --type half --position 1 --moments-file - --format json)";
 
 // Registers the options; values land in raw as the user typed them and are
@@ -70,6 +94,8 @@ void define_options(CLI::App& app, RawArguments& raw) {
         ->type_name("FROM:TO:COUNT");
     app.add_option("--lower", raw.lower, "Lower limit (default 0)")->type_name("A");
     app.add_option("--upper", raw.upper, "Upper limit (default 1)")->type_name("B");
+    app.add_option("--method", raw.method, "Bounds: classic (default) or sharp")
+        ->type_name("METHOD");
     app.add_option("--format", raw.format, "Output: text (default), json or csv")
         ->type_name("FORMAT");
     app.add_option("--moments-file", raw.moments_file, "Moments from a file, - for stdin")
@@ -101,7 +127,7 @@ private:
     std::FILE* diagnostics_;
 };
 
-int compute(const Request& request, std::FILE* out) {
+int compute_classic(const Request& request, std::FILE* out) {
     CliRequestSource source(request.type, request.lower, request.upper, request.moments);
     const ScopedRequestSource registration(&source);
     const Vector moments(request.moments.data(), static_cast<int>(request.moments.size()));
@@ -115,6 +141,53 @@ int compute(const Request& request, std::FILE* out) {
     }
     writer.end();
     return exit_computed;
+}
+
+SharpAnalysis analyse_request(const Request& request) {
+    return analyse_moments(request.type, request.lower, request.upper, request.moments.data(),
+                           static_cast<int>(request.moments.size()));
+}
+
+// One analysis answers every position, in O(n^2) each.
+int compute_sharp(const Request& request, const SharpAnalysis& analysis, std::FILE* out) {
+    const std::uint64_t count = request.position_count();
+    ResultWriter writer(out, request, count, &analysis);
+    writer.begin();
+    for (std::uint64_t i = 0; i < count; ++i) {
+        const double x = request.position_at(i);
+        const SharpBounds bounds = sharp_bounds_at(analysis, x);
+        writer.write(ResultRow{x, bounds.lower_bound, bounds.upper_bound, 0});
+    }
+    writer.end();
+    return exit_computed;
+}
+
+// Status 0 when everything written reached the output, 1 otherwise.
+int finish_output(std::FILE* out, std::FILE* err) {
+    if (std::fflush(out) != 0 || std::ferror(out) != 0) {
+        std::fprintf(err, "vendrill-cli: could not write the result\n");
+        return exit_failure;
+    }
+    return exit_computed;
+}
+
+// The sharp method reports through its values only: it leaves the error log
+// and the diagnostic stream alone.  A request it cannot analyse (a bounded
+// support with lower >= upper) is invalid input, refused before any output.
+int run_sharp(const Request& request, std::FILE* out, std::FILE* err) {
+    try {
+        const SharpAnalysis analysis = analyse_request(request);
+        if (analysis.status == SharpStatus::invalid) {
+            std::fprintf(err, "--method sharp: %s\n", analysis.message.c_str());
+            return exit_invalid_input;
+        }
+        compute_sharp(request, analysis, out);
+    } catch (const std::bad_alloc&) {
+        std::fflush(out);
+        std::fprintf(err, "vendrill-cli: out of memory\n");
+        return exit_failure;
+    }
+    return finish_output(out, err);
 }
 
 } // namespace
@@ -161,6 +234,8 @@ int run_cli(int argc, const char* const* argv, std::FILE* in, std::FILE* out, st
         std::fprintf(err, "%s\n", e.what());
         return exit_invalid_input;
     }
+    if (request.method == Method::sharp)
+        return run_sharp(request, out, err);
 
     const LibrarySettingsGuard guard;
     if (request.log_path)
@@ -168,7 +243,7 @@ int run_cli(int argc, const char* const* argv, std::FILE* in, std::FILE* out, st
     set_error_log_enabled(request.log_enabled);
     set_diagnostic_stream(err);
     try {
-        compute(request, out);
+        compute_classic(request, out);
     } catch (int code) {
         // A report raised outside the drivers' attempts (no memory for the
         // moments): it is already in the log; the run cannot go on.
@@ -180,11 +255,7 @@ int run_cli(int argc, const char* const* argv, std::FILE* in, std::FILE* out, st
         std::fprintf(err, "vendrill-cli: out of memory\n");
         return exit_failure;
     }
-    if (std::fflush(out) != 0 || std::ferror(out) != 0) {
-        std::fprintf(err, "vendrill-cli: could not write the result\n");
-        return exit_failure;
-    }
-    return exit_computed;
+    return finish_output(out, err);
 }
 
 } // namespace vendrill::cli

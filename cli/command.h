@@ -1,6 +1,7 @@
 #pragma once
 // vendrill-cli as a function: parses the arguments, validates the request,
-// runs the estimation driver of the chosen type at every position and writes
+// runs the chosen method (the estimation driver of the type, or the sharp
+// bounds from one analysis of the moments) at every position and writes
 // the rows.  Exit status 0 for a computed result (any outcome), 2 for invalid
 // input (message on err, nothing on out, nothing in the error log), 1 when the
 // computation itself was abandoned or the output could not be written.

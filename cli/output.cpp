@@ -28,6 +28,24 @@ std::string verdict_text(int type, int outcome) {
     return "";
 }
 
+std::string sharp_verdict_text(const SharpAnalysis& analysis) {
+    switch (analysis.status) {
+    case SharpStatus::determinate:
+        return "The moments determine the distribution: the bounds are exact.";
+    case SharpStatus::infeasible:
+        return "These moments do not fit the chosen support.";
+    case SharpStatus::sharp:
+        if (analysis.moments_used < analysis.moments_given)
+            return "Only the first " + std::to_string(analysis.moments_used) +
+                   " moments could be used.";
+        return "";
+    case SharpStatus::invalid:
+        // Never printed: an unusable request is refused before any output.
+        break;
+    }
+    return "";
+}
+
 std::string round_trip_number(double value) {
     return to_chars_text(value, std::nullopt);
 }
@@ -50,8 +68,31 @@ std::string json_row(const Request& request, const ResultRow& row) {
     return object.dump();
 }
 
-ResultWriter::ResultWriter(std::FILE* out, const Request& request, std::uint64_t position_count)
-    : out_(out), request_(request), several_(position_count > 1) {}
+std::string sharp_json_row(const Request& request, const SharpAnalysis& analysis,
+                           const ResultRow& row) {
+    nlohmann::ordered_json object;
+    object["type"] = request.type;
+    object["position"] = row.position;
+    object["lower"] = request.lower;
+    object["upper"] = request.upper;
+    object["lower_bound"] = row.lower_bound;
+    object["upper_bound"] = row.upper_bound;
+    object["method"] = "sharp";
+    object["status"] = status_name(analysis.status);
+    object["moments_used"] = analysis.moments_used;
+    object["verdict"] = sharp_verdict_text(analysis);
+    if (analysis.status == SharpStatus::determinate) {
+        nlohmann::ordered_json atoms = nlohmann::ordered_json::array();
+        for (const SharpAtom& atom : analysis.atoms)
+            atoms.push_back({atom.point, atom.mass});
+        object["atoms"] = std::move(atoms);
+    }
+    return object.dump();
+}
+
+ResultWriter::ResultWriter(std::FILE* out, const Request& request, std::uint64_t position_count,
+                           const SharpAnalysis* sharp)
+    : out_(out), request_(request), sharp_(sharp), several_(position_count > 1) {}
 
 void ResultWriter::emit(const std::string& text) {
     std::fwrite(text.data(), 1, text.size(), out_);
@@ -59,40 +100,57 @@ void ResultWriter::emit(const std::string& text) {
 
 void ResultWriter::begin() {
     if (request_.format == OutputFormat::csv)
-        emit("position,lower_bound,upper_bound,outcome\n");
+        emit(sharp_ ? "position,lower_bound,upper_bound,status\n"
+                    : "position,lower_bound,upper_bound,outcome\n");
     else if (request_.format == OutputFormat::json && several_)
         emit("[\n");
 }
 
-void ResultWriter::write(const ResultRow& row) {
+std::string ResultWriter::json_text(const ResultRow& row) const {
     std::string text;
+    if (several_ && written_ > 0)
+        text = ",\n";
+    text += sharp_ ? sharp_json_row(request_, *sharp_, row) : json_row(request_, row);
+    if (!several_)
+        text += "\n";
+    return text;
+}
+
+std::string ResultWriter::csv_line(const ResultRow& row) const {
+    const std::string last =
+        sharp_ ? std::string(status_name(sharp_->status)) : std::to_string(row.outcome);
+    return round_trip_number(row.position) + "," + round_trip_number(row.lower_bound) + "," +
+           round_trip_number(row.upper_bound) + "," + last + "\n";
+}
+
+std::string ResultWriter::text_block(const ResultRow& row) const {
+    std::string text;
+    if (several_) {
+        if (written_ > 0)
+            text = "\n";
+        text += "Position = " + display_number(row.position) + "\n";
+    }
+    text += "Lower bound = " + display_number(row.lower_bound) + "\n";
+    text += "Upper bound = " + display_number(row.upper_bound) + "\n";
+    const std::string verdict =
+        sharp_ ? sharp_verdict_text(*sharp_) : verdict_text(request_.type, row.outcome);
+    if (!verdict.empty())
+        text += verdict + "\n";
+    return text;
+}
+
+void ResultWriter::write(const ResultRow& row) {
     switch (request_.format) {
     case OutputFormat::json:
-        if (several_ && written_ > 0)
-            text = ",\n";
-        text += json_row(request_, row);
-        if (!several_)
-            text += "\n";
+        emit(json_text(row));
         break;
     case OutputFormat::csv:
-        text = round_trip_number(row.position) + "," + round_trip_number(row.lower_bound) + "," +
-               round_trip_number(row.upper_bound) + "," + std::to_string(row.outcome) + "\n";
+        emit(csv_line(row));
         break;
-    case OutputFormat::text: {
-        if (several_) {
-            if (written_ > 0)
-                text = "\n";
-            text += "Position = " + display_number(row.position) + "\n";
-        }
-        text += "Lower bound = " + display_number(row.lower_bound) + "\n";
-        text += "Upper bound = " + display_number(row.upper_bound) + "\n";
-        const std::string verdict = verdict_text(request_.type, row.outcome);
-        if (!verdict.empty())
-            text += verdict + "\n";
+    case OutputFormat::text:
+        emit(text_block(row));
         break;
     }
-    }
-    emit(text);
     ++written_;
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "cli/request.h"
+#include "sharp/sharp.h"
 
 namespace vendrill::cli {
 
@@ -21,6 +22,10 @@ struct ResultRow {
 // dialog shows no box (the chosen estimation itself gave the bounds).
 std::string verdict_text(int type, int outcome);
 
+// The sharp method's sentence for an analysis; empty when the bounds are the
+// sharp ones from every moment given.
+std::string sharp_verdict_text(const SharpAnalysis& analysis);
+
 // Shortest text that reads back as exactly the same double.
 std::string round_trip_number(double value);
 // 15 significant digits, as the dialog's fields show doubles.
@@ -28,21 +33,32 @@ std::string display_number(double value);
 
 // One result row as a one-line JSON object (no line end).
 std::string json_row(const Request& request, const ResultRow& row);
+// The same for the sharp method: no outcome, but the method, the analysis'
+// status, the moments used, the sharp verdict and, for a determinate list,
+// the atoms as [point, mass] pairs.
+std::string sharp_json_row(const Request& request, const SharpAnalysis& analysis,
+                           const ResultRow& row);
 
 class ResultWriter {
 public:
     // position_count decides the layout: a single JSON object or an array,
-    // text with or without a position line per block.
-    ResultWriter(std::FILE* out, const Request& request, std::uint64_t position_count);
+    // text with or without a position line per block.  With an analysis the
+    // rows are the sharp method's: they carry its status and verdict.
+    ResultWriter(std::FILE* out, const Request& request, std::uint64_t position_count,
+                 const SharpAnalysis* sharp = nullptr);
     void begin();
     void write(const ResultRow& row);
     void end();
 
 private:
     void emit(const std::string& text);
+    std::string json_text(const ResultRow& row) const;
+    std::string csv_line(const ResultRow& row) const;
+    std::string text_block(const ResultRow& row) const;
 
     std::FILE* out_;
     const Request& request_;
+    const SharpAnalysis* sharp_;
     bool several_;
     std::uint64_t written_ = 0;
 };

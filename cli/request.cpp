@@ -119,6 +119,14 @@ std::optional<OutputFormat> parse_format(std::string_view text) {
     return std::nullopt;
 }
 
+std::optional<Method> parse_method(std::string_view text) {
+    if (text == "classic")
+        return Method::classic;
+    if (text == "sharp")
+        return Method::sharp;
+    return std::nullopt;
+}
+
 PositionRange parse_position_range(std::string_view text) {
     const std::size_t first = text.find(':');
     const std::size_t second = first == std::string_view::npos ? first : text.find(':', first + 1);
@@ -202,6 +210,12 @@ Request validate(const RawArguments& raw, std::FILE* standard_input) {
         throw InvalidInput("--format: unknown format " + quoted(raw.format) +
                            " (use text, json or csv)");
     request.format = *format;
+
+    const std::optional<Method> method = parse_method(raw.method);
+    if (!method)
+        throw InvalidInput("--method: unknown method " + quoted(raw.method) +
+                           " (use classic or sharp)");
+    request.method = *method;
 
     if (raw.positions.empty() && !raw.position_range)
         throw InvalidInput("--position or --positions is required");

@@ -22,6 +22,10 @@ public:
 
 enum class OutputFormat { text, json, csv };
 
+// classic: the estimation drivers, as the dialog computes.  sharp: the bounds
+// of the moment problem itself (sharp/sharp.h), one analysis for all positions.
+enum class Method { classic, sharp };
+
 // The most moments a request may hold (the log and the drivers count them in
 // an int; far fewer already take hours to estimate).
 inline constexpr std::size_t max_moment_count = 1000000;
@@ -43,6 +47,7 @@ struct RawArguments {
     std::string lower = "0";
     std::string upper = "1";
     std::string format = "text";
+    std::string method = "classic";
     std::vector<std::string> moments;
     std::optional<std::string> moments_file;
     std::optional<std::string> log_path;
@@ -57,6 +62,7 @@ struct Request {
     std::optional<PositionRange> range;
     std::vector<double> moments;
     OutputFormat format = OutputFormat::text;
+    Method method = Method::classic;
     std::optional<std::string> log_path; // nullopt: the library's ./error.log
     bool log_enabled = true;
 
@@ -75,6 +81,8 @@ NumberStatus parse_number(std::string_view text, double& value);
 // "0", "1", "2" or the words "whole", "half", "bounded".
 std::optional<int> parse_type(std::string_view text);
 std::optional<OutputFormat> parse_format(std::string_view text);
+// "classic" or "sharp".
+std::optional<Method> parse_method(std::string_view text);
 // "FROM:TO:COUNT" with COUNT >= 2; throws InvalidInput naming --positions.
 PositionRange parse_position_range(std::string_view text);
 // Splits text at blanks, tabs and line ends and converts every item; the
