@@ -72,6 +72,12 @@ void CBoundsDlg::BindMessageMap() {
     OnClicked(IDC_MOVE_UP, [this] { OnMoveUp(); });
     OnClicked(IDC_MOVE_DOWN, [this] { OnMoveDown(); });
 
+    m_sharpBoundsEntry = new QAction(QString::fromUtf8(sharp_bounds_entry_text), this);
+    m_sharpBoundsEntry->setCheckable(true);
+    m_sharpBoundsEntry->setChecked(m_sharp);
+    connect(m_sharpBoundsEntry, &QAction::toggled, this,
+            [this](bool checked) { OnSharpBounds(checked); });
+
     // The framework's Help command (F1).
     auto* help = new QAction(this);
     help->setShortcut(QKeySequence(Qt::Key_F1));
@@ -105,6 +111,7 @@ bool CBoundsDlg::OnInitDialog() {
         m_systemMenu = new QMenu(this);
         m_systemMenu->addAction(aboutText, this, [this] { OnSysCommand(IDM_ABOUTBOX, 0); });
     }
+    BuildContextMenu();
 
     setWindowIcon(m_icon);
     InsertMomentColumns();
@@ -172,9 +179,24 @@ void CBoundsDlg::OnHelp() {
     OnSysCommand(IDM_ABOUTBOX, 0);
 }
 
+void CBoundsDlg::BuildContextMenu() {
+    // The system menu keeps its own entries only; the right click shows them
+    // with the switch of the method below.
+    m_contextMenu = new QMenu(this);
+    if (m_systemMenu != nullptr) {
+        m_contextMenu->addActions(m_systemMenu->actions());
+        m_contextMenu->addSeparator();
+    }
+    m_contextMenu->addAction(m_sharpBoundsEntry);
+}
+
 void CBoundsDlg::contextMenuEvent(QContextMenuEvent* event) {
-    if (m_systemMenu != nullptr)
-        m_systemMenu->exec(event->globalPos());
+    if (m_contextMenu != nullptr)
+        m_contextMenu->exec(event->globalPos());
+}
+
+void CBoundsDlg::OnSharpBounds(bool checked) {
+    m_sharp = checked;
 }
 
 // ---------------------------------------------------------------------------

@@ -11,11 +11,14 @@
 #include <QIcon>
 #include <QString>
 
+class QAction;
 class QContextMenuEvent;
 class QMenu;
 class QLineEdit;
 class QTreeWidget;
 class Vector;
+struct SharpAnalysis;
+struct SharpBounds;
 
 namespace vendrill {
 
@@ -35,6 +38,19 @@ extern const char* const none_applicable_message;
 extern const char* const normal_tightest_message;
 extern const char* const positive_tightest_message;
 extern const char* const calculation_failed_message;
+
+// The context menu's switch between the classic estimations and the sharp
+// bounds, and what Calculate says in sharp mode.
+extern const char* const sharp_bounds_entry_text;
+extern const char* const sharp_determinate_message;
+extern const char* const sharp_infeasible_message;
+extern const char* const sharp_limits_message;
+extern const char* const sharp_position_message;
+// "Only the first N moments could be used."
+QString sharp_partial_message(int momentsUsed);
+// The box Calculate shows for the sharp bounds at one position; empty when
+// the bounds need no comment.
+QString sharp_verdict_message(const SharpAnalysis& analysis, const SharpBounds& bounds);
 
 class CBoundsDlg : public CDialog, public RequestSource {
 public:
@@ -62,6 +78,7 @@ public:
     void OnDeleteMoments();
     void OnMoveUp();
     void OnMoveDown();
+    void OnSharpBounds(bool checked);
 
     // Members in declaration order.
     int m_momentCount = 0;
@@ -83,6 +100,11 @@ public:
     // The entries Windows would append to the system menu; the dialog's
     // context menu here, since the window manager owns the title-bar menu.
     QMenu* m_systemMenu = nullptr;
+    // Calculate gives the sharp bounds instead of the classic estimations.
+    bool m_sharp = false;
+    QAction* m_sharpBoundsEntry = nullptr;
+    // What a right click opens: the system menu's entries and the switch.
+    QMenu* m_contextMenu = nullptr;
 
 protected:
     void DoDataExchange(CDataExchange& dx) override;
@@ -105,6 +127,9 @@ private:
     ZeroFilledArray<int> CollectSelection();
     void SelectRows(ZeroFilledArray<int>& rows);
     void ActOnOutcome(int outcome);
+    void BuildContextMenu();
+    // The sharp bounds of the request into the bound members, then the box.
+    void CalculateSharp(const double* moments, int count);
 };
 
 } // namespace vendrill

@@ -1,5 +1,6 @@
 // The Calculate command: checks the request, hands it to the estimation
-// driver of the chosen type and shows the bounds and the verdict.
+// driver of the chosen type (or, in sharp mode, to the sharp method) and
+// shows the bounds and the verdict.
 
 #include "app/bounds_dlg.h"
 #include "app/message_box.h"
@@ -99,9 +100,13 @@ void CBoundsDlg::OnCalculate() {
             UpdateData(false);
             return;
         }
-        const Vector moments(storage.data(), m_momentCount);
-        const int outcome = RunEstimation(moments);
-        ActOnOutcome(outcome);
+        if (m_sharp) {
+            CalculateSharp(storage.data(), m_momentCount);
+        } else {
+            const Vector moments(storage.data(), m_momentCount);
+            const int outcome = RunEstimation(moments);
+            ActOnOutcome(outcome);
+        }
     } catch (int) {
         // A report escaped the estimation (its text is in error.log): the
         // request is kept, the bounds say nothing, and the dialog goes on.
