@@ -124,7 +124,25 @@ INSTANTIATE_TEST_SUITE_P(
         BadInput{args({"--type", "0", "--position", "1", "--bogus", "1", "2", "1"}), "--bogus"},
         BadInput{args({"--type", "0", "--position", "1", "--log", "logs/a.log", "--no-log", "1",
                        "2", "1"}),
-                 "--log and --no-log cannot be used together"}));
+                 "--log and --no-log cannot be used together"},
+        BadInput{args({"--type", "0", "--method", "fancy", "--position", "1", "1", "2", "1"}),
+                 "--method: unknown method 'fancy' (use classic or sharp)"},
+        BadInput{args({"--type", "0", "--method", "Sharp", "--position", "1", "1", "2", "1"}),
+                 "--method: unknown method 'Sharp'"},
+        BadInput{args({"--type", "0", "--method", "", "--position", "1", "1", "2", "1"}),
+                 "--method: unknown method ''"},
+        BadInput{args({"--type", "0", "--position", "1", "1", "2", "1", "--method"}), "--method"},
+        BadInput{args({"--type", "2", "--method", "sharp", "--position", "0.1", "1", "0.5",
+                       "0.3333333333333333", "0.25"}),
+                 "Enter at least 5 moments!"},
+        BadInput{args({"--type", "0", "--method", "sharp", "--position", "1", "0.5", "0", "1"}),
+                 "The 0th moment must equal to 1!"},
+        BadInput{args({"--type", "0", "--method", "sharp", "--position", "1", "--", "1", "x", "1"}),
+                 "moment M1: 'x' is not a number"},
+        BadInput{args({"--type", "2", "--method", "sharp", "--lower", "1", "--upper", "1",
+                       "--position", "1", "1", "1", "1", "1", "1"}),
+                 "--method sharp: The upper limit must be a finite number above the lower "
+                 "limit."}));
 
 // ---------------------------------------------------- results and the drivers
 
@@ -399,7 +417,11 @@ TEST(Help, ListsEveryOptionWithAnExample) {
     EXPECT_EQ(r.err, "");
     for (const char* part :
          {"--type", "--position", "--positions", "--lower", "--upper", "--format", "--moments-file",
-          "--log", "--no-log", "Examples:", "vendrill-cli --type whole --position 1 -- 1 0 1"})
+          "--log", "--no-log", "--method", "classic", "sharp",
+          "position,lower_bound,upper_bound,status", "\"atoms\":[[point,mass],...]",
+          "These moments do not fit the chosen support.",
+          "Examples:", "vendrill-cli --type whole --position 1 -- 1 0 1",
+          "vendrill-cli --type whole --method sharp --position -0.3 --format json -- 1 0 1 0 1"})
         EXPECT_NE(r.out.find(part), std::string::npos) << part;
 }
 

@@ -124,6 +124,36 @@ TEST(Verdict, IsTheDialogsMessageBoxTextForEveryTypeAndOutcome) {
     EXPECT_EQ(verdict_text(2, 3), "");
 }
 
+TEST(Method, ParsesOnlyTheTwoNames) {
+    EXPECT_EQ(parse_method("classic"), Method::classic);
+    EXPECT_EQ(parse_method("sharp"), Method::sharp);
+    for (const char* text : {"", "Sharp", "SHARP", "sharp ", "classical", "0", "1"})
+        EXPECT_EQ(parse_method(text), std::nullopt) << text;
+}
+
+SharpAnalysis analysis_with(SharpStatus status, int used, int given) {
+    SharpAnalysis analysis;
+    analysis.status = status;
+    analysis.moments_used = used;
+    analysis.moments_given = given;
+    analysis.message = "the library's own sentence";
+    return analysis;
+}
+
+TEST(SharpVerdict, IsTheSentenceForTheStatus) {
+    const std::string exact = "The moments determine the distribution: the bounds are exact.";
+    const std::string misfit = "These moments do not fit the chosen support.";
+    EXPECT_EQ(sharp_verdict_text(analysis_with(SharpStatus::sharp, 9, 9)), "");
+    EXPECT_EQ(sharp_verdict_text(analysis_with(SharpStatus::sharp, 7, 9)),
+              "Only the first 7 moments could be used.");
+    EXPECT_EQ(sharp_verdict_text(analysis_with(SharpStatus::sharp, 32, 40)),
+              "Only the first 32 moments could be used.");
+    EXPECT_EQ(sharp_verdict_text(analysis_with(SharpStatus::determinate, 5, 5)), exact);
+    EXPECT_EQ(sharp_verdict_text(analysis_with(SharpStatus::determinate, 3, 5)), exact);
+    EXPECT_EQ(sharp_verdict_text(analysis_with(SharpStatus::infeasible, 3, 5)), misfit);
+    EXPECT_EQ(sharp_verdict_text(analysis_with(SharpStatus::invalid, 0, 5)), "");
+}
+
 TEST(JsonRow, HasTheDocumentedKeysInOrder) {
     Request request;
     request.type = 2;
