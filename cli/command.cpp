@@ -19,7 +19,8 @@ namespace {
 
 const char* const program_description =
     "vendrill-cli --type {0|1|2} --position X [--lower A] [--upper B]\n"
-    "             [--method {classic|sharp}] [--format {text|json|csv}] [--] M0 M1 ... M(n-1)\n\n"
+    "             [--method {classic|sharp}] [--format {text|json|csv}]\n"
+    "             [--] M0 M1 ... M(n-1)\n\n"
     "Bounds the distribution function of a random variable at a position x from\n"
     "a list of its moments M0 M1 ... M(n-1) (M0 must be 1) and its support:\n"
     "a lower bound for P(X < x) and an upper bound for P(X <= x).";
