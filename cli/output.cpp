@@ -54,8 +54,9 @@ std::string display_number(double value) {
     return to_chars_text(value, 15);
 }
 
-std::string json_row(const Request& request, const ResultRow& row) {
-    // ordered_json keeps the keys in the documented order.
+// The fields both methods share, first in every row.  ordered_json keeps the
+// keys in the documented order.
+static nlohmann::ordered_json common_fields(const Request& request, const ResultRow& row) {
     nlohmann::ordered_json object;
     object["type"] = request.type;
     object["position"] = row.position;
@@ -63,6 +64,11 @@ std::string json_row(const Request& request, const ResultRow& row) {
     object["upper"] = request.upper;
     object["lower_bound"] = row.lower_bound;
     object["upper_bound"] = row.upper_bound;
+    return object;
+}
+
+std::string json_row(const Request& request, const ResultRow& row) {
+    nlohmann::ordered_json object = common_fields(request, row);
     object["outcome"] = row.outcome;
     object["verdict"] = verdict_text(request.type, row.outcome);
     return object.dump();
@@ -70,13 +76,7 @@ std::string json_row(const Request& request, const ResultRow& row) {
 
 std::string sharp_json_row(const Request& request, const SharpAnalysis& analysis,
                            const ResultRow& row) {
-    nlohmann::ordered_json object;
-    object["type"] = request.type;
-    object["position"] = row.position;
-    object["lower"] = request.lower;
-    object["upper"] = request.upper;
-    object["lower_bound"] = row.lower_bound;
-    object["upper_bound"] = row.upper_bound;
+    nlohmann::ordered_json object = common_fields(request, row);
     object["method"] = "sharp";
     object["status"] = status_name(analysis.status);
     object["moments_used"] = analysis.moments_used;

@@ -137,6 +137,17 @@ void DialogTest::select_rows(const QList<int>& rows) {
         list()->topLevelItem(row)->setSelected(true);
 }
 
+void DialogTest::enter_request(int typeRadio, const QString& position, const QStringList& moments,
+                               const QString& lower, const QString& upper) {
+    click(typeRadio);
+    type_into(IDC_POSITION, position);
+    if (!lower.isEmpty())
+        type_into(IDC_LOWER, lower);
+    if (!upper.isEmpty())
+        type_into(IDC_UPPER, upper);
+    add_moments(moments);
+}
+
 QStringList DialogTest::column(int column) const {
     QStringList texts;
     for (int row = 0; row < list()->topLevelItemCount(); ++row)

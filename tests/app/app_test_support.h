@@ -80,6 +80,12 @@ protected:
     void add_moments(const QStringList& values);
     // Selects exactly these rows, as Ctrl+clicks would.
     void select_rows(const QList<int>& rows);
+    // Enters a whole request through the controls: type, position, limits
+    // (left alone when empty) and the moments.
+    void enter_request(int typeRadio, const QString& position, const QStringList& moments,
+                       const QString& lower = {}, const QString& upper = {});
+    QString lower_bound() const { return edit(IDC_LOWER_BOUND)->text(); }
+    QString upper_bound() const { return edit(IDC_UPPER_BOUND)->text(); }
     QStringList column(int column) const;
     QList<int> selected_rows() const;
     std::string log_text() const { return read_file(log_path); }

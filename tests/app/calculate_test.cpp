@@ -18,22 +18,7 @@ QString message_line(CBoundsDlg& dlg) {
     return static_cast<QLabel*>(dlg.GetDlgItem(IDC_MESSAGE))->text();
 }
 
-class CalculateTest : public DialogTest {
-protected:
-    // Enters a whole request through the controls.
-    void enter_request(int typeRadio, const QString& position, const QStringList& moments,
-                       const QString& lower = {}, const QString& upper = {}) {
-        click(typeRadio);
-        type_into(IDC_POSITION, position);
-        if (!lower.isEmpty())
-            type_into(IDC_LOWER, lower);
-        if (!upper.isEmpty())
-            type_into(IDC_UPPER, upper);
-        add_moments(moments);
-    }
-    QString lower_bound() const { return edit(IDC_LOWER_BOUND)->text(); }
-    QString upper_bound() const { return edit(IDC_UPPER_BOUND)->text(); }
-};
+using CalculateTest = DialogTest;
 
 TEST_F(CalculateTest, WholeLineThroughTheButtons) {
     enter_request(IDC_TYPE_NORMAL, "1", {"1", "0", "1"});

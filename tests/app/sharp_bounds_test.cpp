@@ -49,16 +49,6 @@ protected:
         });
     }
 
-    void enter_request(int typeRadio, const QString& position, const QStringList& moments,
-                       const QString& lower = {}, const QString& upper = {}) {
-        click(typeRadio);
-        type_into(IDC_POSITION, position);
-        if (!lower.isEmpty())
-            type_into(IDC_LOWER, lower);
-        if (!upper.isEmpty())
-            type_into(IDC_UPPER, upper);
-        add_moments(moments);
-    }
     void set_sharp(bool on) {
         if (dlg->m_sharpBoundsEntry->isChecked() != on)
             dlg->m_sharpBoundsEntry->trigger();
@@ -81,8 +71,6 @@ protected:
         return analyse_moments(dlg->m_type, dlg->m_lower, dlg->m_upper, moments.data(),
                                static_cast<int>(moments.size()));
     }
-    QString lower_bound() const { return edit(IDC_LOWER_BOUND)->text(); }
-    QString upper_bound() const { return edit(IDC_UPPER_BOUND)->text(); }
     QString message_line() const {
         return static_cast<QLabel*>(dlg->GetDlgItem(IDC_MESSAGE))->text();
     }
