@@ -127,8 +127,12 @@ std::string report_text(const char* routine, const char* message) {
         append_type_rows(report, *source);
     report += "\n\nA momentumok:\n-------------\n";
     const int count = source != nullptr ? source->momentCount() : 0;
-    for (int i = 0; i < count; ++i)
-        report += "\n" + padded_index(i) + ". momentum = " + format_fixed(source->moment(i));
+    for (int i = 0; i < count; ++i) {
+        report += '\n';
+        report += padded_index(i);
+        report += ". momentum = ";
+        report += format_fixed(source->moment(i));
+    }
     report += "\n";
     return report;
 }
