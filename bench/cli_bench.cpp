@@ -1,6 +1,8 @@
-// Whole vendrill-cli processes over 10,000 positions (--positions) on 9
-// moments of a 3-atom distribution, bounded type on [0, 1], with --no-log and
-// with the error log on (./error.log in a scratch working folder).  Standard
+// Whole vendrill-cli processes over 10,000 positions (--positions), bounded
+// type on [0, 1]: the classic method on 9 moments of a 3-atom distribution
+// with --no-log and with the error log on (./error.log in a scratch working
+// folder), and the sharp method on the same moments (determinate) and on 9
+// moments of the uniform distribution (every position a full Radau rule).  Standard
 // output and standard error go to /dev/null; the time is wall-clock time from
 // spawning the process to reaping it.
 
@@ -21,14 +23,20 @@ extern char** environ;
 
 namespace {
 
-std::vector<std::string> cli_arguments(bool log_on) {
+struct Run {
+    const char* method;
+    bool log_on;
+    std::vector<double> (*moments)(int);
+};
+
+std::vector<std::string> cli_arguments(const Run& run) {
     std::vector<std::string> arguments = {
-        VENDRILL_CLI_PATH, "--type",    "2",        "--lower", "0", "--upper", "1",
-        "--positions",     "0:1:10000", "--format", "csv"};
-    if (!log_on)
+        VENDRILL_CLI_PATH, "--type",    "2",        "--lower", "0",        "--upper", "1",
+        "--positions",     "0:1:10000", "--format", "csv",     "--method", run.method};
+    if (!run.log_on)
         arguments.push_back("--no-log");
     arguments.push_back("--");
-    for (double m : bench_support::three_atom_moments(9))
+    for (double m : run.moments(9))
         arguments.push_back(vendrill::cli::round_trip_number(m));
     return arguments;
 }
@@ -56,9 +64,9 @@ int run_once(std::vector<std::string> arguments, const std::filesystem::path& fo
     return WEXITSTATUS(status);
 }
 
-void cli_10000_positions(benchmark::State& state, bool log_on) {
+void cli_10000_positions(benchmark::State& state, Run run) {
     const bench_support::ScratchFolder folder;
-    const auto arguments = cli_arguments(log_on);
+    const auto arguments = cli_arguments(run);
     const auto log = folder.path() / "error.log";
     double log_bytes = 0.0;
     for (auto _ : state) {
@@ -77,11 +85,23 @@ void cli_10000_positions(benchmark::State& state, bool log_on) {
     state.counters["log_MB"] = log_bytes / 1e6;
 }
 
-BENCHMARK_CAPTURE(cli_10000_positions, no_log, false)
+BENCHMARK_CAPTURE(cli_10000_positions, no_log,
+                  Run{"classic", false, bench_support::three_atom_moments})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(3);
-BENCHMARK_CAPTURE(cli_10000_positions, log_on, true)
+BENCHMARK_CAPTURE(cli_10000_positions, log_on,
+                  Run{"classic", true, bench_support::three_atom_moments})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
+BENCHMARK_CAPTURE(cli_10000_positions, sharp_three_atoms,
+                  Run{"sharp", false, bench_support::three_atom_moments})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
+BENCHMARK_CAPTURE(cli_10000_positions, sharp_uniform,
+                  Run{"sharp", false, bench_support::uniform_moments})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(3);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the benchmarks in Release (build-bench/, or BENCH_BUILD_DIR) and runs
 # them all, printing the figures: the three estimation drivers (5 repetitions,
-# mean/median/stddev shown) and whole vendrill-cli runs over 10,000 positions.
+# mean/median/stddev shown), the sharp method's analysis and positions, and
+# whole vendrill-cli runs over 10,000 positions with either method.
 #   scripts/bench.sh [extra Google Benchmark flags, e.g. --benchmark_filter=bounded]
 # Takes a few minutes on a 2-core machine; run it on an otherwise idle machine.
 set -euo pipefail
@@ -19,7 +20,12 @@ echo "=== Estimation drivers (support [0, 1]; name: driver/distribution/moments/
   --benchmark_display_aggregates_only=true "$@" | tee "$results/drivers.txt"
 
 echo
-echo "=== vendrill-cli, 10,000 positions, 9 moments of a 3-atom distribution ==="
+echo "=== Sharp method: analysis of one list, each further position (support [0, 1]) ==="
+"$build/bench/sharp_bench" --benchmark_repetitions=5 --benchmark_min_time=0.2 \
+  --benchmark_display_aggregates_only=true "$@" | tee "$results/sharp.txt"
+
+echo
+echo "=== vendrill-cli, 10,000 positions, 9 moments (classic and sharp) ==="
 "$build/bench/cli_bench" --benchmark_repetitions=3 \
   --benchmark_display_aggregates_only=true "$@" | tee "$results/cli.txt"
 
@@ -30,3 +36,7 @@ grep -h -E '^estimate_bounded/[a-z_]+/n:9/x:[0-9.]+/all_succeed_median' "$result
 echo "  target: <= 20 us"
 grep -h -E '^cli_10000_positions/no_log/.*_median' "$results/cli.txt" || true
 echo "  target: <= 1000 ms"
+grep -h -E '^sharp_(analysis|position)/[a-z_]+/n:9_median' "$results/sharp.txt" || true
+echo "  targets: analysis <= 10 us, each further position <= 2 us"
+grep -h -E '^cli_10000_positions/sharp_.*_median' "$results/cli.txt" || true
+echo "  target: <= 200 ms"
