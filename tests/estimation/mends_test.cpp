@@ -1,0 +1,140 @@
+// Requests on which the plain arithmetic of the attempts gives bounds that
+// exclude the true distribution function, each mended by one of the measures
+// in estimation/tolerances.h.  Every row names the measure it needs: without
+// it, the row's bounds miss the truth by far more than rounding.
+//
+// - At the position: a support point computed a few ulps off the position is
+//   counted neither below it nor at it, so its mass drops out of U.
+// - Moments reproduced: a construction from a Hankel matrix that is singular
+//   up to rounding yields points and masses that miss the moments by percents;
+//   the bounds read off them are not bounds for these moments.
+// - Whole line, rounding level: with moments like 100^10 a determinant that
+//   is zero in exact arithmetic comes out far above 1e-8, nothing is cut, and
+//   the construction invents points whose masses leak into the bounds.
+// - Half-line, first family: the same for the moved moments of the half-line
+//   attempt, which the interval driver runs too.
+
+#include "estimation/bounded.h"
+#include "estimation/normal.h"
+#include "estimation/positive.h"
+#include "tests/sharp/known_distributions.h"
+
+#include "estimation_support.h"
+
+#include <cmath>
+#include <ostream>
+#include <vector>
+
+using namespace estimation_test;
+
+namespace {
+
+constexpr double slack = 1e-7;
+
+struct MendCase {
+    const char* label;
+    std::vector<double> atoms;
+    std::vector<double> masses;
+    int type; // 0 whole line, 1 half-line, 2 interval
+    double lower;
+    double upper;
+    int count;
+    double x;
+};
+
+std::ostream& operator<<(std::ostream& out, const MendCase& c) {
+    return out << c.label;
+}
+
+class Mends : public QuietEnvironment, public ::testing::WithParamInterface<MendCase> {};
+
+TEST_P(Mends, BoundsHoldTheTruth) {
+    const MendCase& c = GetParam();
+    const KnownDistribution d = discrete(c.atoms, c.masses);
+    Vector moments = vec(d.moments(c.count));
+    double lower_bound = 0.0;
+    double upper_bound = 1.0;
+    int outcome = 0;
+    if (c.type == 0)
+        estimate_normal(moments, c.x, lower_bound, upper_bound, outcome);
+    else if (c.type == 1)
+        estimate_positive(moments, c.x, c.lower, lower_bound, upper_bound, outcome);
+    else
+        estimate_bounded(moments, c.x, c.lower, c.upper, lower_bound, upper_bound, outcome);
+
+    EXPECT_NE(outcome, 0) << "nothing was estimated, so nothing was checked";
+    EXPECT_GE(d.cdf_below(c.x), lower_bound - slack) << "L = " << lower_bound;
+    EXPECT_LE(d.cdf(c.x), upper_bound + slack) << "U = " << upper_bound;
+}
+
+const std::vector<double> five_atoms{0.0, 0.1, 0.5, 0.9, 1.0};
+const std::vector<double> five_masses{0.3, 0.1, 0.2, 0.1, 0.3};
+const std::vector<double> equal_fifths{0.2, 0.2, 0.2, 0.2, 0.2};
+const std::vector<double> far_atoms{100.0, 101.0, 102.0, 103.0};
+const std::vector<double> rising_masses{0.1, 0.2, 0.3, 0.4};
+const std::vector<double> doubling_atoms{101.0, 102.0, 104.0, 108.0, 116.0};
+
+const MendCase mend_cases[] = {
+    // At the position.  The point of mass 0.1 at x comes out at or a rounding
+    // error past x, so the plain sums count it nowhere: without the coincidence
+    // margin U = 0.3706 < P(X <= x) = 0.4.
+    {"AtPositionHalfLine", five_atoms, five_masses, 1, 0.0, 0.0, 10, 0.1},
+    {"AtPositionInterval", five_atoms, five_masses, 2, 0.0, 1.0, 10, 0.1},
+    // Without the margin U = 0.3852 < P(X <= 1500) = 0.4.
+    {"AtPositionScaled",
+     {500.0, 1500.0, 3500.0, 7500.0, 15500.0},
+     equal_fifths,
+     1,
+     500.0,
+     0.0,
+     10,
+     1500.0},
+
+    // Moments reproduced.  Atoms 0.001 apart: without the check
+    // L = 0.3269 > P(X < x) = 0.3.
+    {"ReproducedClusteredAtoms",
+     {1.0, 1.001, 1.002, 1.003},
+     rising_masses,
+     2,
+     0.999,
+     1.004,
+     8,
+     1.00189},
+    // Without the check U = 0.7499995 < P(X <= x) = 0.75.
+    {"ReproducedNearAtom",
+     {19.0, 20.0, 22.0},
+     {0.25, 0.5, 0.25},
+     1,
+     18.945513763205742,
+     0.0,
+     10,
+     20.000000003},
+
+    // Whole line, rounding level.  Four atoms, so the Hankel determinants of
+    // order 5 and above are 0, but computed from moments up to 103^10 they come
+    // out far above 1e-8.  Without the relative test L = 0.1004, U = 0.2992 < P(X <= 101) = 0.3.
+    {"WholeLineFarAtom", far_atoms, rising_masses, 0, 0.0, 0.0, 7, 101.0},
+    // Without it U = 0.2408 < P(X <= x) = 0.3.
+    {"WholeLineElevenMoments", far_atoms, rising_masses, 0, 0.0, 0.0, 11, 101.0000003},
+
+    // Half-line, first family, through the interval driver.  Without the
+    // relative test L = 0.468 > P(X < x) = 0.4 ...
+    {"HalfLineFarBelowAtom", doubling_atoms, equal_fifths, 2, 96.5, 123.5, 10, 103.999999985},
+    // ... and U = 0.1585 < P(X <= x) = 0.2 (this one needs the whole-line
+    // test as well).
+    {"HalfLineFarAboveAtom", doubling_atoms, equal_fifths, 2, 96.5, 123.5, 10, 101.000000015},
+    // Near the origin too: without it L = 3.3e-4 > P(X < x) = 0.
+    {"HalfLineBelowLowestAtom",
+     {-2.0, -1.0, 1.0, 2.0},
+     {0.25, 0.25, 0.25, 0.25},
+     2,
+     -2.04,
+     2.08,
+     10,
+     -2.000000000004},
+};
+
+INSTANTIATE_TEST_SUITE_P(Measures, Mends, ::testing::ValuesIn(mend_cases),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+} // namespace
