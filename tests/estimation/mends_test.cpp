@@ -1,16 +1,18 @@
 // Requests on which the plain arithmetic of the attempts gives bounds that
 // exclude the true distribution function, each mended by one of the measures
 // in estimation/tolerances.h.  Every row names the measure it needs: without
-// it, the row's bounds miss the truth by far more than rounding.
+// it, the row's bounds miss the truth by more than the 1e-7 allowed for
+// rounding.
 //
 // - At the position: a support point computed a few ulps off the position is
 //   counted neither below it nor at it, so its mass drops out of U.
 // - Moments reproduced: a construction from a Hankel matrix that is singular
 //   up to rounding yields points and masses that miss the moments by percents;
 //   the bounds read off them are not bounds for these moments.
-// - Whole line, rounding level: with moments like 100^10 a determinant that
-//   is zero in exact arithmetic comes out far above 1e-8, nothing is cut, and
-//   the construction invents points whose masses leak into the bounds.
+// - Whole line, rounding level: with moments like 100^10 a Hankel
+//   determinant no larger than its own rounding error passes the plain 1e-8
+//   test, nothing is cut, and the construction invents points whose masses
+//   leak into the bounds.
 // - Half-line, first family: the same for the moved moments of the half-line
 //   attempt, which the interval driver runs too.
 
@@ -110,11 +112,14 @@ const MendCase mend_cases[] = {
      10,
      20.000000003},
 
-    // Whole line, rounding level.  Four atoms, so the Hankel determinants of
-    // order 5 and above are 0, but computed from moments up to 103^10 they come
-    // out far above 1e-8.  Without the relative test L = 0.1004, U = 0.2992 < P(X <= 101) = 0.3.
+    // Whole line, rounding level.  Atoms 1 apart at 100, 7 moments: the 4x4
+    // and 3x3 Hankel determinants, 0.35 and 0.84, are no larger than the
+    // rounding error of computing them (1e-16 times diagonal products of 1e24
+    // and 1e12), so the construction from them has no digits left.  Without
+    // the relative test L = 0.1004 and U = 0.2992 < P(X <= 101) = 0.3.
     {"WholeLineFarAtom", far_atoms, rising_masses, 0, 0.0, 0.0, 7, 101.0},
-    // Without it U = 0.2408 < P(X <= x) = 0.3.
+    // 11 moments: the 5x5 and 6x6 determinants, 0 exactly, come out as 4.4
+    // and 2.5e6.  Without the relative test U = 0.2408 < P(X <= x) = 0.3.
     {"WholeLineElevenMoments", far_atoms, rising_masses, 0, 0.0, 0.0, 11, 101.0000003},
 
     // Half-line, first family, through the interval driver.  Without the
