@@ -1,0 +1,174 @@
+#!/usr/bin/env bash
+# Checks the Debian packages that scripts/package.sh put in dist/ without
+# installing them: their control fields (dpkg-deb -f), their file lists, and
+# the programs themselves, extracted with dpkg-deb -x into a temporary root:
+# vendrill-cli runs every "$ vendrill-cli ..." example of README.md and must
+# print what README shows; the Python module, when packaged, is imported from
+# the extracted tree.
+#   scripts/check_packages.sh [dist folder]
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+dist=${1:-${DIST_DIR:-$root/dist}}
+
+failures=0
+fail() {
+  echo "FAIL: $*" >&2
+  failures=$((failures + 1))
+}
+field() { dpkg-deb -f "$1" "$2"; }
+
+project_version=$(sed -n 's/^project(Vendrill VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+[[ -n "$project_version" ]] || { echo "no project version in CMakeLists.txt" >&2; exit 1; }
+arch=$(dpkg --print-architecture)
+
+shopt -s nullglob
+debs=("$dist"/vendrill_*.deb)
+if ((${#debs[@]} != 1)); then
+  echo "expected one vendrill_*.deb in $dist, found ${#debs[@]}: run scripts/package.sh" >&2
+  exit 1
+fi
+deb=${debs[0]}
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+
+# Control fields of the package <deb>: name, version from the project's,
+# architecture of this machine, a real description.
+check_control() {
+  local deb=$1 name=$2 version synopsis
+  [[ $(field "$deb" Package) == "$name" ]] || fail "$deb: Package is '$(field "$deb" Package)', not $name"
+  version=$(field "$deb" Version)
+  [[ $version =~ ^${project_version//./\\.}-[0-9A-Za-z.+~]+$ ]] ||
+    fail "$name: Version '$version' is not the project version $project_version plus a Debian revision"
+  [[ $(field "$deb" Architecture) == "$arch" ]] ||
+    fail "$name: Architecture is '$(field "$deb" Architecture)', not $arch"
+  synopsis=$(field "$deb" Description | head -n 1)
+  if [[ -z "$synopsis" || "$synopsis" == *"built using CMake"* ]] ||
+    (($(field "$deb" Description | wc -l) < 4)); then
+    fail "$name: no real description (synopsis '$synopsis')"
+  fi
+}
+
+# The package's files: none of a development package, the documents every
+# Debian package carries, stripped programs.
+check_contents() {
+  local deb=$1 name=$2 unpacked=$3 listing path changelog
+  listing=$(dpkg-deb -c "$deb" | awk '{print $NF}')
+  if grep -E '\.(a|h|hh|hpp|pc|cmake)$|/usr/include/|/usr/lib/cmake/' <<<"$listing"; then
+    fail "$name: static libraries, headers or build files (listed above) in the package"
+  fi
+  for path in "usr/share/doc/$name/copyright" "usr/share/doc/$name/changelog.Debian.gz"; do
+    [[ -f "$unpacked/$path" ]] || fail "$name: /$path is missing"
+  done
+  grep -q '^License: Apache-2.0$' "$unpacked/usr/share/doc/$name/copyright" 2>/dev/null ||
+    fail "$name: the copyright file does not name the licence Apache-2.0"
+  changelog=$(zcat "$unpacked/usr/share/doc/$name/changelog.Debian.gz" 2>/dev/null | head -n 1)
+  [[ "$changelog" == "$name ($(field "$deb" Version)) "* ]] ||
+    fail "$name: the changelog starts '$changelog', not with the package's name and version"
+  while IFS= read -r path; do
+    if file -b "$path" | grep -q '^ELF' && ! file -b "$path" | grep -q ', stripped'; then
+      fail "$name: ${path#"$unpacked"} is not stripped"
+    fi
+  done < <(find "$unpacked" -type f \( -path '*/bin/*' -o -name '*.so*' \))
+}
+
+echo "=== $(basename "$deb") ==="
+unpacked="$tmp/root"
+dpkg-deb -x "$deb" "$unpacked"
+check_control "$deb" vendrill
+check_contents "$deb" vendrill "$unpacked"
+depends=$(field "$deb" Depends)
+for lib in libc6 libstdc++6; do
+  [[ ",$depends," == *", $lib "* || ",$depends," == *",$lib "* ]] ||
+    fail "vendrill: Depends '$depends' lacks $lib (dpkg-shlibdeps did not run?)"
+done
+for path in usr/bin/vendrill-cli usr/share/man/man1/vendrill-cli.1.gz; do
+  [[ -f "$unpacked/$path" ]] || fail "vendrill: /$path is missing"
+done
+if [[ -f "$unpacked/usr/bin/vendrill" ]]; then
+  for path in usr/share/man/man1/vendrill.1.gz usr/share/applications/vendrill.desktop \
+    usr/share/icons/hicolor/scalable/apps/vendrill.svg; do
+    [[ -f "$unpacked/$path" ]] || fail "vendrill: /$path is missing"
+  done
+  [[ "$depends" == *libqt6widgets6* ]] || fail "vendrill: Depends '$depends' lacks libqt6widgets6"
+  [[ $(field "$deb" Recommends) == *qt6-qpa-plugins* ]] ||
+    fail "vendrill: Recommends '$(field "$deb" Recommends)' lacks qt6-qpa-plugins"
+fi
+echo "Version $(field "$deb" Version); Depends: $depends"
+
+# README's examples, run by the extracted vendrill-cli in a scratch folder
+# (the classic method may write error.log there).
+cli="$unpacked/usr/bin/vendrill-cli"
+examples="$tmp/examples"
+awk '/^    \$ vendrill-cli / { if (n) print ""; sub(/^    \$ vendrill-cli /, ""); print "$ " $0; n++; on = 1; next }
+     on && /^    / && !/^    \$ / { sub(/^    /, ""); print; next }
+     { on = 0 }' "$root/README.md" >"$examples"
+mkdir -p "$tmp/work"
+count=0
+run_example() {
+  local arguments=$1 expected=$2 actual
+  if [[ "$arguments" =~ [\'\"\\\|\<\>\;\&\$\`] ]]; then
+    echo "skipped (shell syntax): vendrill-cli $arguments"
+    return
+  fi
+  local -a args
+  read -ra args <<<"$arguments"
+  actual=$(cd "$tmp/work" && "$cli" "${args[@]}" 2>/dev/null) ||
+    { fail "README example 'vendrill-cli $arguments' exited with status $?"; return; }
+  if [[ "$actual" != "$expected" ]]; then
+    fail "README example 'vendrill-cli $arguments' prints something else:"
+    diff <(echo "$expected") <(echo "$actual") | sed 's/^/    /' >&2 || true
+  fi
+  count=$((count + 1))
+}
+arguments=""
+expected=""
+while IFS= read -r line || [[ -n "$line" ]]; do
+  if [[ "$line" == '$ '* ]]; then
+    arguments=${line#'$ '}
+    expected=""
+  elif [[ -z "$line" ]]; then
+    [[ -n "$arguments" ]] && run_example "$arguments" "$expected"
+    arguments=""
+  else
+    expected+="${expected:+$'\n'}$line"
+  fi
+done <"$examples"
+[[ -n "$arguments" ]] && run_example "$arguments" "$expected"
+((count > 0)) || fail "no '\$ vendrill-cli' example with its output found in README.md"
+echo "README examples run by the packaged vendrill-cli: $count"
+
+# The Python package, once it is built.
+python_debs=("$dist"/python3-vendrill_*.deb)
+if ((${#python_debs[@]})); then
+  pydeb=${python_debs[0]}
+  echo "=== $(basename "$pydeb") ==="
+  pyroot="$tmp/python"
+  dpkg-deb -x "$pydeb" "$pyroot"
+  check_control "$pydeb" python3-vendrill
+  check_contents "$pydeb" python3-vendrill "$pyroot"
+  [[ $(field "$pydeb" Version) == $(field "$deb" Version) ]] ||
+    fail "python3-vendrill: Version differs from vendrill's"
+  pydepends=$(field "$pydeb" Depends)
+  [[ "$pydepends" =~ (^|,\ )python3\ \( ]] ||
+    fail "python3-vendrill: Depends '$pydepends' lacks a versioned python3"
+  [[ "$pydepends" == *python3-numpy* ]] ||
+    fail "python3-vendrill: Depends '$pydepends' lacks python3-numpy"
+  site="$pyroot/usr/lib/python3/dist-packages"
+  [[ -f "$site/vendrill/__init__.py" ]] ||
+    fail "python3-vendrill: /usr/lib/python3/dist-packages/vendrill/__init__.py is missing"
+  if ! location=$(cd "$tmp/work" && PYTHONPATH="$site" /usr/bin/python3 -c \
+    'import vendrill, vendrill._core; print(vendrill._core.__file__)'); then
+    fail "python3-vendrill: the extracted module does not import"
+  elif [[ "$location" != "$site/"* ]]; then
+    fail "python3-vendrill: imported $location, not the extracted module"
+  else
+    echo "Imported from the package: ${location#"$pyroot"}"
+  fi
+  echo "Version $(field "$pydeb" Version); Depends: $pydepends"
+fi
+
+if ((failures)); then
+  echo "check_packages.sh: $failures check(s) failed" >&2
+  exit 1
+fi
+echo "Packages in $dist: all checks passed"
