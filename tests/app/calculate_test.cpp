@@ -7,6 +7,7 @@
 #include "numeric/failure.h"
 #include "numeric/number_text.h"
 #include "numeric/vector.h"
+#include "tests/support/contexts.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -28,9 +29,7 @@ TEST_F(CalculateTest, WholeLineThroughTheButtons) {
     enter_request(IDC_TYPE_NORMAL, "1", {"1", "0", "1"});
     click(IDC_CALCULATE);
     const double moments[] = {1, 0, 1};
-    EstimationContext quiet;
-    quiet.log_path.reset();
-    quiet.diagnostics = DiagnosticSink(nullptr);
+    EstimationContext quiet = test_support::quiet_context();
     const Estimate expected = estimate(Support::whole, 1, 0, 0, moments, 3, quiet);
     ASSERT_EQ(expected.outcome, Outcome::whole_line);
     EXPECT_EQ(lower_bound(), QString::fromStdString(format_general15(expected.lower_bound)));

@@ -9,6 +9,7 @@
 #include "numeric/number_text.h"
 #include "numeric/vector.h"
 #include "sharp/sharp.h"
+#include "tests/support/contexts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -319,9 +320,7 @@ TEST_F(SharpBoundsTest, TurningItOffRestoresTheClassicEstimations) {
     boxes.clear();
     click(IDC_CALCULATE);
     const double coin[] = {1, 0, 1, 0, 1};
-    EstimationContext quiet;
-    quiet.log_path.reset();
-    quiet.diagnostics = DiagnosticSink(nullptr);
+    EstimationContext quiet = test_support::quiet_context();
     const Estimate classic = estimate(Support::whole, -0.3, 0, 0, coin, 5, quiet);
     const double classicLower = classic.lower_bound;
     const double classicUpper = classic.upper_bound;

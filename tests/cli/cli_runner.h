@@ -12,7 +12,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "estimation/context.h"
+#include "tests/support/contexts.h"
 #include "tests/support/test_support.h"
 
 namespace cli_test {
@@ -78,11 +78,6 @@ inline RunResult run_cli(const std::filesystem::path& folder,
 }
 
 // For estimations in this process: no log and no diagnostics.
-inline EstimationContext quiet_context() {
-    EstimationContext context;
-    context.log_path.reset();
-    context.diagnostics = DiagnosticSink(nullptr);
-    return context;
-}
+using test_support::quiet_context;
 
 } // namespace cli_test

@@ -1,13 +1,12 @@
 #pragma once
 // Helpers shared by the estimation suites: moment vectors from lists, and the
-// contexts that send a call's reports into a test's own log folder (or
-// nowhere) and its diagnostics into a stream that can be read back (or
-// nowhere).
+// shared helpers they use most.
 
 #include "estimation/context.h"
 #include "estimation/estimate.h"
 #include "numeric/diagnostics.h"
 #include "numeric/vector.h"
+#include "tests/support/contexts.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -21,8 +20,10 @@
 namespace estimation_test {
 
 using test_support::CapturedStream;
+using test_support::context_for;
 using test_support::discrete_moments;
 using test_support::LogFolder;
+using test_support::quiet_context;
 using test_support::Report;
 using test_support::uniform_moments;
 
@@ -50,23 +51,6 @@ inline Vector empty_vector() {
 
 // For the attempt routines called on their own.
 inline const DiagnosticSink no_diagnostics{nullptr};
-
-// Reports into log's file, diagnostics into diagnostics (nullptr: nowhere),
-// an empty request.
-inline EstimationContext context_for(const LogFolder& log, std::FILE* diagnostics = nullptr) {
-    EstimationContext context;
-    context.log_path = log.log_path();
-    context.diagnostics = DiagnosticSink(diagnostics);
-    return context;
-}
-
-// No log and no diagnostics.
-inline EstimationContext quiet_context() {
-    EstimationContext context;
-    context.log_path.reset();
-    context.diagnostics = DiagnosticSink(nullptr);
-    return context;
-}
 
 inline int outcome_of(const Estimate& e) {
     return outcome_index(e.outcome);

@@ -5,6 +5,7 @@
 #include "numeric/vector.h"
 #include "sharp/sharp.h"
 #include "tests/sharp/known_distributions.h"
+#include "tests/support/contexts.h"
 
 #include <gtest/gtest.h>
 
@@ -23,9 +24,7 @@ struct Classic {
 
 // The classic estimation with neither log nor diagnostics.
 Classic classic_bounds(const SupportChoice& s, const std::vector<double>& c, double x) {
-    EstimationContext quiet;
-    quiet.log_path.reset();
-    quiet.diagnostics = DiagnosticSink(nullptr);
+    EstimationContext quiet = test_support::quiet_context();
     const Estimate e = estimate(*support_from_index(s.type), x, s.lower, s.upper, c.data(),
                                 static_cast<int>(c.size()), quiet);
     return Classic{e.lower_bound, e.upper_bound, outcome_index(e.outcome)};
