@@ -1,7 +1,6 @@
 #include "app/bounds_app.h"
 
 #include "app/bounds_dlg.h"
-#include "numeric/error_log.h"
 
 namespace vendrill {
 
@@ -11,11 +10,9 @@ bool CBoundsApp::InitInstance() {
     CBoundsDlg dlg;
     g_mainDialog = &dlg;
     m_pMainWnd = &dlg;
-    set_request_source(&dlg);
 
     dlg.DoModal();
 
-    set_request_source(nullptr);
     m_pMainWnd = nullptr;
     g_mainDialog = nullptr;
     return false;

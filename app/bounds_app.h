@@ -6,8 +6,7 @@ namespace vendrill {
 
 class CBoundsDlg;
 
-// The one main dialog while it exists; the error log reads the request
-// through it (registered as the log's request source).
+// The one main dialog while it exists (its reports record its own request).
 extern CBoundsDlg* g_mainDialog;
 
 class CBoundsApp {

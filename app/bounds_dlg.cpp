@@ -24,6 +24,7 @@ CBoundsDlg::CBoundsDlg(QWidget* parent)
     : CDialog(dialog_template(IDD_BOUNDS_DIALOG), parent), m_icon(load_icon(IDR_MAINFRAME)) {
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    m_estimation.request = this;
     SetAccessibleNames();
     BindMessageMap();
 }

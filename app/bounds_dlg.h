@@ -6,6 +6,8 @@
 
 #include "app/cdialog.h"
 #include "app/zero_filled.h"
+#include "estimation/context.h"
+#include "estimation/estimate.h"
 #include "numeric/error_log.h"
 
 #include <QIcon>
@@ -30,13 +32,8 @@ struct MomentColumnWidths {
 };
 MomentColumnWidths moment_column_widths(int clientWidth);
 
-// Texts the dialog shows.
-extern const char* const too_few_moments_messages[3]; // by estimation type
-extern const char* const zeroth_moment_message;
-extern const char* const normal_not_applicable_message;
-extern const char* const none_applicable_message;
-extern const char* const normal_tightest_message;
-extern const char* const positive_tightest_message;
+// The box Calculate shows when a failure escaped the estimation.  The
+// estimation's own texts are the library's (estimation/messages.h).
 extern const char* const calculation_failed_message;
 
 // The context menu's switch between the classic estimations and the sharp
@@ -102,6 +99,9 @@ public:
     QMenu* m_systemMenu = nullptr;
     // Calculate gives the sharp bounds instead of the classic estimations.
     bool m_sharp = false;
+    // Where the classic estimation's reports and diagnostics go; the dialog
+    // itself is the request they record.
+    EstimationContext m_estimation;
     QAction* m_sharpBoundsEntry = nullptr;
     // What a right click opens: the system menu's entries and the switch.
     QMenu* m_contextMenu = nullptr;
@@ -111,10 +111,13 @@ protected:
     bool OnInitDialog() override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
-    // Calls the estimation driver of m_type on the moments; the outcome.
-    // A seam for the tests, which make it fail the way a report escaping a
-    // driver would.
-    virtual int RunEstimation(const Vector& moments);
+    // The classic estimation of the request on the moments into the bound
+    // members; the outcome.  A seam for the tests, which make it fail the way
+    // a failure escaping the estimation would.
+    virtual Outcome RunEstimation(const Vector& moments);
+
+    // Into the dialog's own log, with the dialog's request.
+    void ReportFailure(const Failure& failure) override;
 
 private:
     void BindMessageMap();
@@ -126,7 +129,7 @@ private:
     // The selected rows, in increasing order.  Transfers the controls first.
     ZeroFilledArray<int> CollectSelection();
     void SelectRows(ZeroFilledArray<int>& rows);
-    void ActOnOutcome(int outcome);
+    void ActOnOutcome(Outcome outcome);
     void BuildContextMenu();
     // The sharp bounds of the request into the bound members, then the box.
     void CalculateSharp(const double* moments, int count);

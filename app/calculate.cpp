@@ -1,75 +1,55 @@
-// The Calculate command: checks the request, hands it to the estimation
-// driver of the chosen type (or, in sharp mode, to the sharp method) and
-// shows the bounds and the verdict.
+// The Calculate command: checks the request, hands it to the classic
+// estimation (or, in sharp mode, to the sharp method) and shows the bounds
+// and the verdict.
 
 #include "app/bounds_dlg.h"
 #include "app/message_box.h"
-#include "estimation/bounded.h"
-#include "estimation/normal.h"
-#include "estimation/positive.h"
+#include "estimation/estimate.h"
+#include "estimation/messages.h"
 #include "numeric/number_text.h"
+#include "numeric/support.h"
 #include "numeric/vector.h"
 
 #include <QLineEdit>
 
+#include <optional>
+
 namespace vendrill {
 
-const char* const too_few_moments_messages[3] = {
-    "Enter at least 3 moments!",
-    "Enter at least 4 moments!",
-    "Enter at least 5 moments!",
-};
-const char* const zeroth_moment_message = "The 0th moment must equal to 1!";
-const char* const normal_not_applicable_message =
-    "The (-inf, inf) estimation is not applicable in this case!";
-const char* const none_applicable_message = "Neither type of the estimations was applicable!";
-const char* const normal_tightest_message = "The (-inf, inf) estimation gave the tightest bounds.";
-const char* const positive_tightest_message = "The [a, inf) estimation gave the tightest bounds.";
 const char* const calculation_failed_message =
     "The calculation could not be completed; the details are in error.log.";
 
-namespace {
-
-// Fewest moments each estimation type needs: 3 for the whole line, one more
-// for each limit.
-constexpr int minimum_moments[3] = {3, 4, 5};
-
-} // namespace
-
-int CBoundsDlg::RunEstimation(const Vector& moments) {
-    int outcome = 0;
-    switch (m_type) {
-    case 0:
-        estimate_normal(moments, m_position, m_lowerBound, m_upperBound, outcome);
-        break;
-    case 1:
-        estimate_positive(moments, m_position, m_lower, m_lowerBound, m_upperBound, outcome);
-        break;
-    case 2:
-        estimate_bounded(moments, m_position, m_lower, m_upper, m_lowerBound, m_upperBound,
-                         outcome);
-        break;
-    default:
-        break;
-    }
-    return outcome;
+Outcome CBoundsDlg::RunEstimation(const Vector& moments) {
+    const std::optional<Support> support = support_from_index(m_type);
+    if (!support)
+        return Outcome::none;
+    const Estimate result = estimate(*support, m_position, m_lower, m_upper, moments, m_estimation);
+    m_lowerBound = result.lower_bound;
+    m_upperBound = result.upper_bound;
+    return result.outcome;
 }
 
-void CBoundsDlg::ActOnOutcome(int outcome) {
+void CBoundsDlg::ReportFailure(const Failure& failure) {
+    m_estimation.report(failure);
+}
+
+void CBoundsDlg::ActOnOutcome(Outcome outcome) {
+    const std::optional<Support> support = support_from_index(m_type);
+    if (!support)
+        return;
     // When the chosen estimation itself gave the tightest bounds, nothing is said.
-    if (outcome == 0) {
-        AfxMessageBox(QString::fromUtf8(m_type == 0 ? normal_not_applicable_message
-                                                    : none_applicable_message));
-    } else if (outcome == 1 && m_type != 0) {
-        AfxMessageBox(QString::fromUtf8(normal_tightest_message));
-        const bool wasBounded = m_type == 2;
-        m_type = 0;
+    const char* const verdict = outcome_message(*support, outcome);
+    if (*verdict != '\0')
+        AfxMessageBox(QString::fromUtf8(verdict));
+    // A weaker estimation that gave the bounds becomes the chosen type.
+    if (outcome == Outcome::whole_line && *support != Support::whole) {
+        const bool wasBounded = *support == Support::interval;
+        m_type = support_index(Support::whole);
         m_lowerEdit->setEnabled(false);
         if (wasBounded)
             m_upperEdit->setEnabled(false);
-    } else if (outcome == 2 && m_type == 2) {
-        AfxMessageBox(QString::fromUtf8(positive_tightest_message));
-        m_type = 1;
+    } else if (outcome == Outcome::half_line && *support == Support::interval) {
+        m_type = support_index(Support::half);
         m_upperEdit->setEnabled(false);
     }
 }
@@ -79,12 +59,13 @@ void CBoundsDlg::OnCalculate() {
     // request other than the one on the screen would be shown as success.
     if (!UpdateData(true))
         return;
-    if (m_type < 0 || m_type > 2)
+    const std::optional<Support> support = support_from_index(m_type);
+    if (!support)
         return;
     m_message.clear();
 
-    if (m_momentCount < minimum_moments[m_type]) {
-        m_message = QString::fromUtf8(too_few_moments_messages[m_type]);
+    if (m_momentCount < minimum_moment_count(*support)) {
+        m_message = QString::fromStdString(too_few_moments_message(*support));
         UpdateData(false);
         return;
     }
@@ -104,12 +85,13 @@ void CBoundsDlg::OnCalculate() {
             CalculateSharp(storage.data(), m_momentCount);
         } else {
             const Vector moments(storage.data(), m_momentCount);
-            const int outcome = RunEstimation(moments);
+            const Outcome outcome = RunEstimation(moments);
             ActOnOutcome(outcome);
         }
-    } catch (int) {
-        // A report escaped the estimation (its text is in error.log): the
+    } catch (const Failure& failure) {
+        // A failure escaped the estimation: its report goes to the log, the
         // request is kept, the bounds say nothing, and the dialog goes on.
+        ReportFailure(failure);
         m_lowerBound = 0;
         m_upperBound = 1;
         AfxMessageBox(QString::fromUtf8(calculation_failed_message));

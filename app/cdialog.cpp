@@ -1,6 +1,7 @@
 #include "app/cdialog.h"
 
 #include "app/message_box.h"
+#include "numeric/error_log.h"
 #include "numeric/number_text.h"
 
 #include <QAbstractButton>
@@ -307,9 +308,14 @@ QWidget* CDialog::CreateControl(const ControlTemplate& control) {
 void CDialog::RunCommand(const std::function<void()>& command) {
     try {
         command();
-    } catch (int) {
+    } catch (const Failure& failure) {
+        ReportFailure(failure);
         AfxMessageBox(QString::fromUtf8(command_failed_message));
     }
+}
+
+void CDialog::ReportFailure(const Failure& failure) {
+    write_error_report("error.log", nullptr, failure);
 }
 
 void CDialog::OnClicked(int id, std::function<void()> handler) {

@@ -5,6 +5,7 @@
 // the dialogs handle (button clicks, an edit gaining or losing the focus).
 
 #include "app/dialog_template.h"
+#include "numeric/failure.h"
 
 #include <QAbstractButton>
 #include <QDialog>
@@ -109,10 +110,14 @@ protected:
     // Runs the transfer that an edit losing the focus left pending, if any.
     bool FlushPendingKillFocus();
 
-    // Runs a command; a report of the numerical code that escapes it (an int
-    // thrown by report_error, whose report is already in the log) ends the
-    // command with a message box instead of ending the program.
+    // Runs a command; a failure of the numerical code that escapes it is
+    // reported (ReportFailure) and ends the command with a message box
+    // instead of ending the program.
     void RunCommand(const std::function<void()>& command);
+
+    // Records a failure that escaped a command: by default in error.log in
+    // the working directory, with an empty request.
+    virtual void ReportFailure(const Failure& failure);
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 

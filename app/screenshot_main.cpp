@@ -46,8 +46,7 @@ int main(int argc, char* argv[]) {
     });
 
     CBoundsDlg dlg;
-    set_request_source(&dlg);
-    set_error_log_enabled(false);
+    dlg.m_estimation.log_path.reset();
     dlg.Create();
     dlg.show();
     QApplication::processEvents();
@@ -67,7 +66,6 @@ int main(int argc, char* argv[]) {
     QApplication::processEvents();
 
     const QPixmap picture = dlg.grab();
-    set_request_source(nullptr);
     if (!picture.save(QString::fromLocal8Bit(argv[1]), "PNG")) {
         std::fprintf(stderr, "could not write %s\n", argv[1]);
         return 1;

@@ -1,9 +1,9 @@
 #pragma once
 // A zero-filled array whose allocation goes through asset, as every
 // allocation of the list commands and of Calculate does: a failed allocation
-// is reported to the error log like any other failure.
+// is a Failure like any other, reported where the command catches it.
 
-#include "numeric/error_log.h"
+#include "numeric/failure.h"
 
 #include <cstdlib>
 #include <utility>

@@ -9,17 +9,16 @@
 
 #include <benchmark/benchmark.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
 #include "bench/bench_support.h"
-#include "estimation/bounded.h"
-#include "estimation/normal.h"
-#include "estimation/positive.h"
-#include "numeric/diagnostics.h"
-#include "numeric/error_log.h"
+#include "estimation/context.h"
+#include "estimation/estimate.h"
+#include "numeric/support.h"
 #include "numeric/vector.h"
 
 namespace {
@@ -29,37 +28,37 @@ constexpr double positions[] = {0.35, 0.5, 0.65, 0.8, 0.2, 0.1, 0.9};
 constexpr double lower = 0.0;
 constexpr double upper = 1.0;
 
-enum class Driver { normal, positive, bounded };
-
-const char* driver_name(Driver d) {
-    switch (d) {
-    case Driver::normal:
+// The benchmarks keep the names of the support's driver.
+const char* driver_name(Support support) {
+    switch (support) {
+    case Support::whole:
         return "estimate_normal";
-    case Driver::positive:
+    case Support::half:
         return "estimate_positive";
-    default:
+    case Support::interval:
         return "estimate_bounded";
     }
+    return "";
 }
 
-int run_driver(Driver d, const Vector& moments, double position) {
-    double lower_bound = 0.0;
-    double upper_bound = 1.0;
-    int outcome = 0;
-    switch (d) {
-    case Driver::normal:
-        estimate_normal(moments, position, lower_bound, upper_bound, outcome);
-        break;
-    case Driver::positive:
-        estimate_positive(moments, position, lower, lower_bound, upper_bound, outcome);
-        break;
-    case Driver::bounded:
-        estimate_bounded(moments, position, lower, upper, lower_bound, upper_bound, outcome);
-        break;
-    }
-    benchmark::DoNotOptimize(lower_bound);
-    benchmark::DoNotOptimize(upper_bound);
-    return outcome;
+// The log at log_path (none for nullptr); the half-line driver's diagnostic
+// line would otherwise flood the output.
+EstimationContext context_for(const std::filesystem::path* log_path) {
+    EstimationContext context;
+    if (log_path != nullptr)
+        context.log_path = log_path->string();
+    else
+        context.log_path.reset();
+    context.diagnostics = DiagnosticSink(nullptr);
+    return context;
+}
+
+int run_driver(Support support, const Vector& moments, double position,
+               EstimationContext& context) {
+    const Estimate e = estimate(support, position, lower, upper, moments, context);
+    benchmark::DoNotOptimize(e.lower_bound);
+    benchmark::DoNotOptimize(e.upper_bound);
+    return outcome_index(e.outcome);
 }
 
 int count_reports(const std::filesystem::path& log) {
@@ -73,27 +72,24 @@ int count_reports(const std::filesystem::path& log) {
 }
 
 // How many reports one call writes: the call is run once with the log on.
-int reports_per_call(Driver d, const Vector& moments, double position,
+int reports_per_call(Support d, const Vector& moments, double position,
                      const bench_support::ScratchFolder& folder) {
     const auto log = folder.path() / "probe.log";
-    set_error_log_path(log.string());
-    set_error_log_enabled(true);
-    run_driver(d, moments, position);
+    EstimationContext context = context_for(&log);
+    run_driver(d, moments, position, context);
     const int reports = count_reports(log);
     std::filesystem::remove(log);
     return reports;
 }
 
-void time_driver(benchmark::State& state, Driver d, std::vector<double> values, double position,
+void time_driver(benchmark::State& state, Support d, std::vector<double> values, double position,
                  bool log_on, int reports, const bench_support::ScratchFolder* folder) {
     const Vector moments(values.data(), static_cast<int>(values.size()));
     const auto log = folder->path() / "timed.log";
-    set_error_log_path(log.string());
-    set_error_log_enabled(log_on);
+    EstimationContext context = context_for(log_on ? &log : nullptr);
     for (auto _ : state)
-        benchmark::DoNotOptimize(run_driver(d, moments, position));
+        benchmark::DoNotOptimize(run_driver(d, moments, position, context));
     state.counters["reports_per_call"] = reports;
-    set_error_log_enabled(true);
     std::filesystem::remove(log);
 }
 
@@ -105,7 +101,7 @@ std::string position_text(double x) {
 
 // Registers the succeeding and the failing benchmark of one driver,
 // distribution and count, at the first position of each kind.
-void register_case(Driver d, const char* distribution, const std::vector<double>& values,
+void register_case(Support d, const char* distribution, const std::vector<double>& values,
                    const bench_support::ScratchFolder& folder) {
     const Vector moments(values.data(), static_cast<int>(values.size()));
     const std::string base =
@@ -137,7 +133,7 @@ void register_all(const bench_support::ScratchFolder& folder) {
     };
     const Distribution distributions[] = {{"uniform", bench_support::uniform_moments},
                                           {"three_atom", bench_support::three_atom_moments}};
-    for (Driver d : {Driver::normal, Driver::positive, Driver::bounded}) {
+    for (Support d : {Support::whole, Support::half, Support::interval}) {
         for (const Distribution& dist : distributions) {
             for (int n : {5, 7, 9, 11, 15})
                 register_case(d, dist.name, dist.moments(n), folder);
@@ -148,8 +144,6 @@ void register_all(const bench_support::ScratchFolder& folder) {
 } // namespace
 
 int main(int argc, char** argv) {
-    // The half-line driver's diagnostic line would otherwise flood the output.
-    set_diagnostic_stream(nullptr);
     const bench_support::ScratchFolder folder;
     register_all(folder);
     benchmark::Initialize(&argc, argv);

@@ -5,11 +5,10 @@
 #include <string>
 
 #include "cli/request_source.h"
-#include "estimation/bounded.h"
-#include "estimation/normal.h"
-#include "estimation/positive.h"
+#include "estimation/context.h"
+#include "estimation/estimate.h"
 #include "numeric/diagnostics.h"
-#include "numeric/error_log.h"
+#include "numeric/failure.h"
 #include "numeric/vector.h"
 #include "sharp/sharp.h"
 
@@ -107,30 +106,11 @@ void define_options(CLI::App& app, RawArguments& raw) {
     app.add_option("moments", raw.moments, "The moments M0 M1 ..., M0 = 1")->type_name("M");
 }
 
-// Saves the process-wide settings of the numerical library that a run
-// changes, and puts them back when the run ends.
-class LibrarySettingsGuard {
-public:
-    LibrarySettingsGuard()
-        : log_path_(error_log_path()), log_enabled_(error_log_enabled()),
-          diagnostics_(diagnostic_stream()) {}
-    ~LibrarySettingsGuard() {
-        set_error_log_path(log_path_);
-        set_error_log_enabled(log_enabled_);
-        set_diagnostic_stream(diagnostics_);
-    }
-    LibrarySettingsGuard(const LibrarySettingsGuard&) = delete;
-    LibrarySettingsGuard& operator=(const LibrarySettingsGuard&) = delete;
-
-private:
-    std::string log_path_;
-    bool log_enabled_;
-    std::FILE* diagnostics_;
-};
-
-int compute_classic(const Request& request, std::FILE* out) {
-    CliRequestSource source(request.type, request.lower, request.upper, request.moments);
-    const ScopedRequestSource registration(&source);
+// Every classic row comes from the library's one entry point.  The request
+// source follows the position, so that a report names the position being
+// computed.
+int compute_classic(const Request& request, CliRequestSource& source, EstimationContext& context,
+                    std::FILE* out) {
     const Vector moments(request.moments.data(), static_cast<int>(request.moments.size()));
     const std::uint64_t count = request.position_count();
     ResultWriter writer(out, request, count);
@@ -138,15 +118,17 @@ int compute_classic(const Request& request, std::FILE* out) {
     for (std::uint64_t i = 0; i < count; ++i) {
         const double x = request.position_at(i);
         source.set_position(x);
-        writer.write(estimate_at(request, moments, x));
+        const Estimate e =
+            estimate(request.support, x, request.lower, request.upper, moments, context);
+        writer.write(ResultRow{x, e.lower_bound, e.upper_bound, e.outcome});
     }
     writer.end();
     return exit_computed;
 }
 
 SharpAnalysis analyse_request(const Request& request) {
-    return analyse_moments(request.type, request.lower, request.upper, request.moments.data(),
-                           static_cast<int>(request.moments.size()));
+    return analyse_moments(support_index(request.support), request.lower, request.upper,
+                           request.moments.data(), static_cast<int>(request.moments.size()));
 }
 
 // One analysis answers every position, in O(n^2) each.
@@ -157,7 +139,7 @@ int compute_sharp(const Request& request, const SharpAnalysis& analysis, std::FI
     for (std::uint64_t i = 0; i < count; ++i) {
         const double x = request.position_at(i);
         const SharpBounds bounds = sharp_bounds_at(analysis, x);
-        writer.write(ResultRow{x, bounds.lower_bound, bounds.upper_bound, 0});
+        writer.write(ResultRow{x, bounds.lower_bound, bounds.upper_bound, Outcome::none});
     }
     writer.end();
     return exit_computed;
@@ -191,26 +173,38 @@ int run_sharp(const Request& request, std::FILE* out, std::FILE* err) {
     return finish_output(out, err);
 }
 
-} // namespace
-
-ResultRow estimate_at(const Request& request, const Vector& moments, double position) {
-    ResultRow row;
-    row.position = position;
-    switch (request.type) {
-    case 0:
-        estimate_normal(moments, position, row.lower_bound, row.upper_bound, row.outcome);
-        break;
-    case 1:
-        estimate_positive(moments, position, request.lower, row.lower_bound, row.upper_bound,
-                          row.outcome);
-        break;
-    default:
-        estimate_bounded(moments, position, request.lower, request.upper, row.lower_bound,
-                         row.upper_bound, row.outcome);
-        break;
+// The classic method: the log at --log's path (./error.log by default, none
+// with --no-log), this request in its reports, the diagnostics on err.
+int run_classic(const Request& request, std::FILE* out, std::FILE* err) {
+    try {
+        CliRequestSource source(request.support, request.lower, request.upper, request.moments);
+        EstimationContext context;
+        if (!request.log_enabled)
+            context.log_path.reset();
+        else if (request.log_path)
+            context.log_path = *request.log_path;
+        context.request = &source;
+        context.diagnostics = DiagnosticSink(err);
+        try {
+            compute_classic(request, source, context, out);
+        } catch (const Failure& failure) {
+            // A failure outside the drivers' attempts (no memory for the
+            // moments): it is reported like theirs, and the run cannot go on.
+            context.report(failure);
+            std::fflush(out);
+            std::fprintf(err, "vendrill-cli: the computation was abandoned (error code %d)\n",
+                         failure_code_number(failure.code()));
+            return exit_failure;
+        }
+    } catch (const std::bad_alloc&) {
+        std::fflush(out);
+        std::fprintf(err, "vendrill-cli: out of memory\n");
+        return exit_failure;
     }
-    return row;
+    return finish_output(out, err);
 }
+
+} // namespace
 
 int run_cli(int argc, const char* const* argv, std::FILE* in, std::FILE* out, std::FILE* err) {
     CLI::App app(program_description, "vendrill-cli");
@@ -238,25 +232,7 @@ int run_cli(int argc, const char* const* argv, std::FILE* in, std::FILE* out, st
     if (request.method == Method::sharp)
         return run_sharp(request, out, err);
 
-    const LibrarySettingsGuard guard;
-    if (request.log_path)
-        set_error_log_path(*request.log_path);
-    set_error_log_enabled(request.log_enabled);
-    set_diagnostic_stream(err);
-    try {
-        compute_classic(request, out);
-    } catch (int code) {
-        // A report raised outside the drivers' attempts (no memory for the
-        // moments): it is already in the log; the run cannot go on.
-        std::fflush(out);
-        std::fprintf(err, "vendrill-cli: the computation was abandoned (error code %d)\n", code);
-        return exit_failure;
-    } catch (const std::bad_alloc&) {
-        std::fflush(out);
-        std::fprintf(err, "vendrill-cli: out of memory\n");
-        return exit_failure;
-    }
-    return finish_output(out, err);
+    return run_classic(request, out, err);
 }
 
 } // namespace vendrill::cli

@@ -11,16 +11,11 @@
 #include "cli/output.h"
 #include "cli/request.h"
 
-class Vector;
-
 namespace vendrill::cli {
 
 inline constexpr int exit_computed = 0;
 inline constexpr int exit_failure = 1;
 inline constexpr int exit_invalid_input = 2;
-
-// Calls estimate_normal, estimate_positive or estimate_bounded for the type.
-ResultRow estimate_at(const Request& request, const Vector& moments, double position);
 
 int run_cli(int argc, const char* const* argv, std::FILE* in, std::FILE* out, std::FILE* err);
 

@@ -3,6 +3,8 @@
 #include <charconv>
 #include <nlohmann/json.hpp>
 
+#include "estimation/messages.h"
+
 namespace vendrill::cli {
 
 namespace {
@@ -16,17 +18,6 @@ std::string to_chars_text(double value, std::optional<int> precision) {
 }
 
 } // namespace
-
-std::string verdict_text(int type, int outcome) {
-    if (outcome == 0)
-        return type == 0 ? "The (-inf, inf) estimation is not applicable in this case!"
-                         : "Neither type of the estimations was applicable!";
-    if (outcome == 1 && type > 0)
-        return "The (-inf, inf) estimation gave the tightest bounds.";
-    if (outcome == 2 && type > 1)
-        return "The [a, inf) estimation gave the tightest bounds.";
-    return "";
-}
 
 std::string sharp_verdict_text(const SharpAnalysis& analysis) {
     switch (analysis.status) {
@@ -58,7 +49,7 @@ std::string display_number(double value) {
 // keys in the documented order.
 static nlohmann::ordered_json common_fields(const Request& request, const ResultRow& row) {
     nlohmann::ordered_json object;
-    object["type"] = request.type;
+    object["type"] = support_index(request.support);
     object["position"] = row.position;
     object["lower"] = request.lower;
     object["upper"] = request.upper;
@@ -69,8 +60,8 @@ static nlohmann::ordered_json common_fields(const Request& request, const Result
 
 std::string json_row(const Request& request, const ResultRow& row) {
     nlohmann::ordered_json object = common_fields(request, row);
-    object["outcome"] = row.outcome;
-    object["verdict"] = verdict_text(request.type, row.outcome);
+    object["outcome"] = outcome_index(row.outcome);
+    object["verdict"] = outcome_message(request.support, row.outcome);
     return object.dump();
 }
 
@@ -117,8 +108,8 @@ std::string ResultWriter::json_text(const ResultRow& row) const {
 }
 
 std::string ResultWriter::csv_line(const ResultRow& row) const {
-    const std::string last =
-        sharp_ ? std::string(status_name(sharp_->status)) : std::to_string(row.outcome);
+    const std::string last = sharp_ ? std::string(status_name(sharp_->status))
+                                    : std::to_string(outcome_index(row.outcome));
     return round_trip_number(row.position) + "," + round_trip_number(row.lower_bound) + "," +
            round_trip_number(row.upper_bound) + "," + last + "\n";
 }
@@ -133,7 +124,7 @@ std::string ResultWriter::text_block(const ResultRow& row) const {
     text += "Lower bound = " + display_number(row.lower_bound) + "\n";
     text += "Upper bound = " + display_number(row.upper_bound) + "\n";
     const std::string verdict =
-        sharp_ ? sharp_verdict_text(*sharp_) : verdict_text(request_.type, row.outcome);
+        sharp_ ? sharp_verdict_text(*sharp_) : outcome_message(request_.support, row.outcome);
     if (!verdict.empty())
         text += verdict + "\n";
     return text;

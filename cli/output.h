@@ -7,6 +7,7 @@
 #include <string>
 
 #include "cli/request.h"
+#include "estimation/estimate.h"
 #include "sharp/sharp.h"
 
 namespace vendrill::cli {
@@ -15,12 +16,8 @@ struct ResultRow {
     double position = 0.0;
     double lower_bound = 0.0;
     double upper_bound = 1.0;
-    int outcome = 0;
+    Outcome outcome = Outcome::none; // the sharp method's rows leave it at none
 };
-
-// The dialog's message-box text for a type and an outcome; empty when the
-// dialog shows no box (the chosen estimation itself gave the bounds).
-std::string verdict_text(int type, int outcome);
 
 // The sharp method's sentence for an analysis; empty when the bounds are the
 // sharp ones from every moment given.

@@ -7,9 +7,9 @@
 #include <limits>
 #include <system_error>
 
-namespace vendrill::cli {
+#include "estimation/messages.h"
 
-const char* const zeroth_moment_message = "The 0th moment must equal to 1!";
+namespace vendrill::cli {
 
 namespace {
 
@@ -99,13 +99,13 @@ NumberStatus parse_number(std::string_view text, double& value) {
     return NumberStatus::ok;
 }
 
-std::optional<int> parse_type(std::string_view text) {
+std::optional<Support> parse_type(std::string_view text) {
     if (text == "0" || text == "whole")
-        return 0;
+        return Support::whole;
     if (text == "1" || text == "half")
-        return 1;
+        return Support::half;
     if (text == "2" || text == "bounded")
-        return 2;
+        return Support::interval;
     return std::nullopt;
 }
 
@@ -187,23 +187,15 @@ std::string read_moments_source(const std::string& path, std::FILE* standard_inp
     return content;
 }
 
-int minimum_moment_count(int type) {
-    return type + 3;
-}
-
-std::string too_few_moments_message(int type) {
-    return "Enter at least " + std::to_string(minimum_moment_count(type)) + " moments!";
-}
-
 Request validate(const RawArguments& raw, std::FILE* standard_input) {
     Request request;
     if (!raw.type)
         throw InvalidInput("--type is required (0 or whole, 1 or half, 2 or bounded)");
-    const std::optional<int> type = parse_type(*raw.type);
-    if (!type)
+    const std::optional<Support> support = parse_type(*raw.type);
+    if (!support)
         throw InvalidInput("--type: unknown type " + quoted(*raw.type) +
                            " (use 0 or whole, 1 or half, 2 or bounded)");
-    request.type = *type;
+    request.support = *support;
 
     const std::optional<OutputFormat> format = parse_format(raw.format);
     if (!format)
@@ -245,8 +237,8 @@ Request validate(const RawArguments& raw, std::FILE* standard_input) {
     }
 
     // The dialog's own checks, in the dialog's order.
-    if (request.moments.size() < static_cast<std::size_t>(minimum_moment_count(request.type)))
-        throw InvalidInput(too_few_moments_message(request.type));
+    if (request.moments.size() < static_cast<std::size_t>(minimum_moment_count(request.support)))
+        throw InvalidInput(too_few_moments_message(request.support));
     if (request.moments[0] != 1.0)
         throw InvalidInput(zeroth_moment_message);
     return request;

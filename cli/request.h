@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "numeric/support.h"
+
 namespace vendrill::cli {
 
 // Raised for input that cannot be computed; its text is the message the user
@@ -55,7 +57,7 @@ struct RawArguments {
 };
 
 struct Request {
-    int type = 0; // 0 whole line, 1 half-line, 2 bounded interval
+    Support support = Support::whole;
     double lower = 0.0;
     double upper = 1.0;
     std::vector<double> positions; // the --position values, in the order given
@@ -79,7 +81,7 @@ enum class NumberStatus { ok, not_a_number, out_of_range, not_finite };
 NumberStatus parse_number(std::string_view text, double& value);
 
 // "0", "1", "2" or the words "whole", "half", "bounded".
-std::optional<int> parse_type(std::string_view text);
+std::optional<Support> parse_type(std::string_view text);
 std::optional<OutputFormat> parse_format(std::string_view text);
 // "classic" or "sharp".
 std::optional<Method> parse_method(std::string_view text);
@@ -94,12 +96,8 @@ std::string read_moments_source(const std::string& path, std::FILE* standard_inp
 
 // Converts and checks everything, in the order the user would fix it: the
 // options first, then the moments, then the dialog's count and 0th-moment
-// checks.  Throws InvalidInput with the message for the first fault found.
+// checks (estimation/messages.h).  Throws InvalidInput with the message for
+// the first fault found.
 Request validate(const RawArguments& raw, std::FILE* standard_input);
-
-// The dialog's count message for a type: "Enter at least N moments!".
-int minimum_moment_count(int type);
-std::string too_few_moments_message(int type);
-extern const char* const zeroth_moment_message;
 
 } // namespace vendrill::cli

@@ -4,17 +4,8 @@
 
 namespace vendrill::cli {
 
-CliRequestSource::CliRequestSource(int type, double lower, double upper,
+CliRequestSource::CliRequestSource(Support support, double lower, double upper,
                                    std::vector<double> moments)
-    : type_(type), lower_(lower), upper_(upper), moments_(std::move(moments)) {}
-
-ScopedRequestSource::ScopedRequestSource(const RequestSource* source)
-    : previous_(request_source()) {
-    set_request_source(source);
-}
-
-ScopedRequestSource::~ScopedRequestSource() {
-    set_request_source(previous_);
-}
+    : support_(support), lower_(lower), upper_(upper), moments_(std::move(moments)) {}
 
 } // namespace vendrill::cli

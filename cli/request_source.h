@@ -7,17 +7,18 @@
 #include <vector>
 
 #include "numeric/error_log.h"
+#include "numeric/support.h"
 
 namespace vendrill::cli {
 
 class CliRequestSource : public RequestSource {
 public:
-    CliRequestSource(int type, double lower, double upper, std::vector<double> moments);
+    CliRequestSource(Support support, double lower, double upper, std::vector<double> moments);
 
     void set_position(double position) { position_ = position; }
 
     double position() const override { return position_; }
-    int type() const override { return type_; }
+    int type() const override { return support_index(support_); }
     double lower() const override { return lower_; }
     double upper() const override { return upper_; }
     int momentCount() const override { return static_cast<int>(moments_.size()); }
@@ -25,22 +26,10 @@ public:
 
 private:
     double position_ = 0.0;
-    int type_;
+    Support support_;
     double lower_;
     double upper_;
     std::vector<double> moments_;
-};
-
-// Registers a source for as long as it lives and restores the previous one.
-class ScopedRequestSource {
-public:
-    explicit ScopedRequestSource(const RequestSource* source);
-    ~ScopedRequestSource();
-    ScopedRequestSource(const ScopedRequestSource&) = delete;
-    ScopedRequestSource& operator=(const ScopedRequestSource&) = delete;
-
-private:
-    const RequestSource* previous_;
 };
 
 } // namespace vendrill::cli

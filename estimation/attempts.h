@@ -4,17 +4,19 @@
 // at least min_length remain.  Each attempt gets a fresh scratch copy, since the
 // attempt routines truncate and transform the vector they are given.
 
-#include "numeric/error_log.h"
+#include "estimation/context.h"
+#include "estimation/estimate.h"
+#include "numeric/failure.h"
 #include "numeric/vector.h"
 
 // The bounds a driver has kept so far and the kind of attempt that last tightened one.
 struct KeptBounds {
     double lower = 0.0;
     double upper = 1.0;
-    int outcome = 0;
+    Outcome outcome = Outcome::none;
 
     // Only a strict improvement counts: an equal bound changes neither bound nor outcome.
-    void offer(double lower_bound, double upper_bound, int kind) {
+    void offer(double lower_bound, double upper_bound, Outcome kind) {
         if (lower_bound > lower) {
             lower = lower_bound;
             outcome = kind;
@@ -24,14 +26,18 @@ struct KeptBounds {
             outcome = kind;
         }
     }
+
+    Estimate estimate() const { return Estimate{lower, upper, outcome}; }
 };
 
 // attempt(Vector& scratch, double& l, double& u) is one estimation; a failure
-// leaves it as a thrown int (its report is already in the log), and only that
-// is caught: the failed attempt contributes nothing and the next one runs.
+// leaves it as a thrown Failure, and only that is caught: its report goes to
+// the context's log, the failed attempt contributes nothing and the next one
+// runs.
 template <class Attempt>
-void run_attempts(const Vector& moments, int min_length, int kind, const char* driver_name,
-                  const char* not_applicable, KeptBounds& kept, Attempt attempt) {
+void run_attempts(const Vector& moments, int min_length, Outcome kind, const char* driver_name,
+                  const char* not_applicable, const EstimationContext& context, KeptBounds& kept,
+                  Attempt attempt) {
     for (int cut = 0; moments.length - cut >= min_length; cut += 2) {
         Vector scratch(moments);
         scratch.drop(-cut);
@@ -39,7 +45,8 @@ void run_attempts(const Vector& moments, int min_length, int kind, const char* d
         double u = 1.0;
         try {
             attempt(scratch, l, u);
-        } catch (int) {
+        } catch (const Failure& failure) {
+            context.report(failure);
             report_warning(driver_name, not_applicable);
             continue;
         }

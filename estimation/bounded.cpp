@@ -16,14 +16,14 @@
 #include "estimation/normal.h"
 #include "estimation/positive.h"
 #include "estimation/tolerances.h"
-#include "numeric/error_log.h"
+#include "numeric/failure.h"
 #include "numeric/moments.h"
 
 namespace {
 
 void check_point_mass(double mass) {
     if (outside_probability_range(mass))
-        report_error("mass_bounded", "p nem esik 0 és 1 közé!", 1);
+        throw Failure("mass_bounded", "p nem esik 0 és 1 közé!", FailureCode::computation);
 }
 
 // d_i = m_i - m_(i+1) for i = 0 .. count-1: the moments of (1 - Y) dmu.
@@ -42,7 +42,7 @@ Vector differences(const Vector& moments, int count) {
 // n - 3 moments remain.
 void mass_bounded(Vector& moments, double position, double& p, double& q, double& r) {
     if (position_at_zero_or_one(position))
-        report_error("mass_bounded", "A pozíció nem lehet 0!", 1);
+        throw Failure("mass_bounded", "A pozíció nem lehet 0!", FailureCode::computation);
 
     double at_position = hyperdet(moments, position);
     p = at_position;
@@ -79,8 +79,8 @@ int bounded_family_truncation(Vector sequence, int count) {
     for (int j = 1; j <= count; ++j) {
         double determinant = sequence.luhankeldet();
         if (determinant_negative(determinant))
-            report_error("trybounded", "Ezek a momentumok nem határoznak meg pozitív eloszlást!",
-                         1);
+            throw Failure("trybounded", "Ezek a momentumok nem határoznak meg pozitív eloszlást!",
+                          FailureCode::computation);
         if (determinant_near_zero(determinant))
             cut = 2 * j;
         sequence.drop(-2);
@@ -119,21 +119,23 @@ int bounded_truncation(const Vector& moments) {
 } // namespace
 
 void trybounded(Vector& moments, double position, double lower, double upper, double& lower_bound,
-                double& upper_bound) {
+                double& upper_bound, const DiagnosticSink& diagnostics) {
     lower_bound = 0.0;
     upper_bound = 1.0;
 
     // Written so that a position or limit that is not a number fails too.
     if (!(position > lower && position < upper && lower < upper))
-        report_error("trybounded", "A pozíciónak nagyobbnak kell lennie az alsó határnál!", 10);
+        throw Failure("trybounded", "A pozíciónak nagyobbnak kell lennie az alsó határnál!",
+                      FailureCode::request);
     if (moments.length < 4)
-        report_error("trybounded", "A becsléshez adjon meg legalább 4 momentumot!", 10);
+        throw Failure("trybounded", "A becsléshez adjon meg legalább 4 momentumot!",
+                      FailureCode::request);
     if (moments.length % 2 == 0) {
         report_warning("trybounded", "ULBounded futtatásához páratlan számú momentum kell!");
         moments.drop(-1);
     }
     if (moments[0] != 1.0)
-        report_error("trybounded", "Az első momentumnak 1-nek kell lennie!", 10);
+        throw Failure("trybounded", "Az első momentumnak 1-nek kell lennie!", FailureCode::request);
 
     double width = upper - lower;
     transform_moments(moments, 1 / width, -(lower / width));
@@ -141,7 +143,8 @@ void trybounded(Vector& moments, double position, double lower, double upper, do
 
     moments.drop(-bounded_truncation(moments));
     if (moments.length < 5)
-        report_error("trybounded", "A becsléshez legalább 5 momentum kell!", 1);
+        throw Failure("trybounded", "A becsléshez legalább 5 momentum kell!",
+                      FailureCode::computation);
 
     int points_count = (moments.length - 3) / 2;
     Vector xs(points_count);
@@ -152,41 +155,37 @@ void trybounded(Vector& moments, double position, double lower, double upper, do
     double q = 0.0;
     double r = 0.0;
     mass_bounded(moments, y, p, q, r);
-    discrete_construction(moments, xs, ps);
+    discrete_construction(moments, xs, ps, diagnostics);
 
     MassesAround masses = masses_around(xs, ps, y);
     lower_bound = q + masses.below;
     upper_bound = p + lower_bound + masses.at_position;
 
     if (outside_probability_range(lower_bound))
-        report_error("ulbounded", "L nem esik 0 és 1 közé!", 1);
+        throw Failure("ulbounded", "L nem esik 0 és 1 közé!", FailureCode::computation);
     if (outside_probability_range(upper_bound))
-        report_error("ulbounded", "U nem esik 0 és 1 közé!", 1);
+        throw Failure("ulbounded", "U nem esik 0 és 1 közé!", FailureCode::computation);
     if (!reproduces_moments(moved, {{y, p}, {0.0, q}, {1.0, r}}, xs, ps))
-        report_error("ulbounded", moments_not_reproduced, 1);
+        throw Failure("ulbounded", moments_not_reproduced, FailureCode::computation);
 }
 
-void estimate_bounded(const Vector& moments, double position, double lower, double upper,
-                      double& lower_bound, double& upper_bound, int& outcome) {
-    lower_bound = 0.0;
-    upper_bound = 1.0;
-    outcome = 0;
+Estimate estimate_bounded(const Vector& moments, double position, double lower, double upper,
+                          EstimationContext& context) {
     KeptBounds kept;
-    run_attempts(moments, 5, 3, "ulbounded",
-                 "Sajnos, ezekre a momentumokra nem alkalmazható a korlátos becslés!", kept,
-                 [position, lower, upper](Vector& scratch, double& l, double& u) {
-                     trybounded(scratch, position, lower, upper, l, u);
+    run_attempts(moments, 5, Outcome::interval, "ulbounded",
+                 "Sajnos, ezekre a momentumokra nem alkalmazható a korlátos becslés!", context,
+                 kept, [position, lower, upper, &context](Vector& scratch, double& l, double& u) {
+                     trybounded(scratch, position, lower, upper, l, u, context.diagnostics);
                  });
-    run_attempts(moments, 4, 2, "ulbounded",
-                 "Sajnos, ezekre a momentumokra nem alkalmazható a pozitív becslés!", kept,
-                 [position, lower](Vector& scratch, double& l, double& u) {
-                     trypositive(scratch, position, lower, l, u);
+    run_attempts(moments, 4, Outcome::half_line, "ulbounded",
+                 "Sajnos, ezekre a momentumokra nem alkalmazható a pozitív becslés!", context, kept,
+                 [position, lower, &context](Vector& scratch, double& l, double& u) {
+                     trypositive(scratch, position, lower, l, u, context.diagnostics);
                  });
-    run_attempts(
-        moments, 3, 1, "ulbounded",
-        "Sajnos, ezekre a momentumokra nem alkalmazható a végtelen becslés!", kept,
-        [position](Vector& scratch, double& l, double& u) { trynormal(scratch, position, l, u); });
-    lower_bound = kept.lower;
-    upper_bound = kept.upper;
-    outcome = kept.outcome;
+    run_attempts(moments, 3, Outcome::whole_line, "ulbounded",
+                 "Sajnos, ezekre a momentumokra nem alkalmazható a végtelen becslés!", context,
+                 kept, [position, &context](Vector& scratch, double& l, double& u) {
+                     trynormal(scratch, position, l, u, context.diagnostics);
+                 });
+    return kept.estimate();
 }

@@ -1,11 +1,15 @@
 #pragma once
 // Estimation on a bounded interval [lower, upper].
 
+#include "estimation/context.h"
+#include "estimation/estimate.h"
+#include "numeric/diagnostics.h"
 #include "numeric/vector.h"
 
 void mass_bounded(Vector& moments, double position, double& p, double& q, double& r);
-void trybounded(Vector& moments, double position, double lower, double upper,
-                double& lower_bound, double& upper_bound);
-// outcome 3 bounded, 2 half-line, 1 whole-line attempt tightened a bound last, 0 none.
-void estimate_bounded(const Vector& moments, double position, double lower, double upper,
-                      double& lower_bound, double& upper_bound, int& outcome);
+void trybounded(Vector& moments, double position, double lower, double upper, double& lower_bound,
+                double& upper_bound, const DiagnosticSink& diagnostics);
+// outcome interval, half_line or whole_line for the kind of attempt that
+// tightened a bound last, none when nothing was tightened.
+Estimate estimate_bounded(const Vector& moments, double position, double lower, double upper,
+                          EstimationContext& context);

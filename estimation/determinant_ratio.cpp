@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "estimation/tolerances.h"
-#include "numeric/error_log.h"
+#include "numeric/failure.h"
 #include "numeric/matrix.h"
 
 // The mass at the point 1 of a distribution on [0, 1]: the numerator has the
@@ -28,7 +28,7 @@ double superdet(const Vector& moments) {
 
     double denominator_det = denominator.ludet();
     if (within_zero_tolerance(denominator_det))
-        report_error("superdet", "A nevezőben levő determináns 0!", 1);
+        throw Failure("superdet", "A nevezőben levő determináns 0!", FailureCode::computation);
     return numerator.ludet() / denominator_det;
 }
 
@@ -38,7 +38,7 @@ double superdet(const Vector& moments) {
 // infinite or not a number).
 double hyperdet(const Vector& moments, double x) {
     if (position_at_zero_or_one(x))
-        report_error("hyperdet", "A pozíció nem lehet 0 vagy 1!", 1);
+        throw Failure("hyperdet", "A pozíció nem lehet 0 vagy 1!", FailureCode::computation);
     if (moments.length % 2 == 0)
         report_warning("hyperdet", "Páratlan számú momentum kell!");
 

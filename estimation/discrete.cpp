@@ -3,7 +3,7 @@
 #include "estimation/discrete.h"
 
 #include "estimation/tolerances.h"
-#include "numeric/error_log.h"
+#include "numeric/failure.h"
 #include "numeric/matrix.h"
 #include "numeric/roots.h"
 #include "numeric/vandermonde.h"
@@ -21,7 +21,7 @@ double solve_linear_det_eq(const Vector& moments) {
     double whole = moments.luhankeldet();
     double p = whole / shifted.luhankeldet();
     if (outside_probability_range(p))
-        report_error("solve_linear_det_eq", "p nem esik 0 és 1 közé!", 1);
+        throw Failure("solve_linear_det_eq", "p nem esik 0 és 1 közé!", FailureCode::computation);
     return p;
 }
 
@@ -45,7 +45,8 @@ void fill_without_column(const Vector& moments, int skipped, Matrix& m) {
 // The N-point distribution whose moments m0 .. m(2N-1) are the given ones: its
 // points are the roots of Q(t) = det of the Hankel rows of the moments over the
 // row (1, t, .., t^N), its masses solve the Vandermonde system of m0 .. m(N-1).
-void discrete_construction(Vector& moments, Vector& xs, Vector& ps) {
+void discrete_construction(Vector& moments, Vector& xs, Vector& ps,
+                           const DiagnosticSink& diagnostics) {
     if (moments.length % 2 != 0) {
         report_warning("discrete_construction",
                        "A diszkrét eloszlás felépítéséhez páros számú momentum kell!");
@@ -54,10 +55,10 @@ void discrete_construction(Vector& moments, Vector& xs, Vector& ps) {
 
     int length = moments.length;
     if (length != 2 * xs.length || length != 2 * ps.length)
-        report_error("discrete_construction",
-                     "Az xs és ps vektoroknak fele olyan hosszúnak kell lennie, mint a moments "
-                     "vektornak!",
-                     1);
+        throw Failure("discrete_construction",
+                      "Az xs és ps vektoroknak fele olyan hosszúnak kell lennie, mint a moments "
+                      "vektornak!",
+                      FailureCode::computation);
 
     int n = length / 2;
     Vector coefficients(n + 1);
@@ -69,7 +70,7 @@ void discrete_construction(Vector& moments, Vector& xs, Vector& ps) {
         coefficients[i] = (i + n) % 2 == 0 ? determinant : -determinant;
     }
 
-    roots(coefficients, xs);
+    roots(coefficients, xs, diagnostics);
 
     Vector first_moments(moments);
     first_moments.drop(-n);
@@ -77,5 +78,6 @@ void discrete_construction(Vector& moments, Vector& xs, Vector& ps) {
 
     for (int i = 0; i < ps.length; ++i)
         if (outside_probability_range(ps[i]))
-            report_error("discrete_construction", "ps nem esik 0 és 1 közé!", 1);
+            throw Failure("discrete_construction", "ps nem esik 0 és 1 közé!",
+                          FailureCode::computation);
 }

@@ -10,7 +10,7 @@
 #include "estimation/attempts.h"
 #include "estimation/discrete.h"
 #include "estimation/tolerances.h"
-#include "numeric/error_log.h"
+#include "numeric/failure.h"
 #include "numeric/moments.h"
 
 // Takes the mass at 0 out of the moments nu0 .. nu2k' of X - x: nu0 loses p and
@@ -22,7 +22,7 @@ void mass_normal(Vector& moments, double& mass) {
     double p = solve_linear_det_eq(moments);
     mass = p;
     if (outside_probability_range(p))
-        report_error("mass_normal", "p nem esik 0 és 1 közé!", 1);
+        throw Failure("mass_normal", "p nem esik 0 és 1 közé!", FailureCode::computation);
 
     moments[0] = moments[0] - p;
     moments.drop(-1);
@@ -40,7 +40,8 @@ int normal_truncation(const Vector& moments) {
     for (int r = 1; r <= passes; ++r) {
         double determinant = h.luhankeldet();
         if (determinant_negative(determinant))
-            report_error("trynormal", "Ezek a momentumok nem határoznak meg eloszlást!", 1);
+            throw Failure("trynormal", "Ezek a momentumok nem határoznak meg eloszlást!",
+                          FailureCode::computation);
         if (hankel_determinant_near_zero(determinant, h)) {
             report_warning(
                 "trynormal",
@@ -54,22 +55,24 @@ int normal_truncation(const Vector& moments) {
 
 } // namespace
 
-void trynormal(Vector& moments, double position, double& lower_bound, double& upper_bound) {
+void trynormal(Vector& moments, double position, double& lower_bound, double& upper_bound,
+               const DiagnosticSink& diagnostics) {
     lower_bound = 0.0;
     upper_bound = 1.0;
 
     if (moments.length < 1)
-        report_error("trynormal", "A becsléshez adjon meg momentumokat!", 10);
+        throw Failure("trynormal", "A becsléshez adjon meg momentumokat!", FailureCode::request);
     if (moments.length % 2 == 0) {
         report_warning("trynormal", "ULNormal futtatásához páratlan számú momentum kell!");
         moments.drop(-1);
     }
     if (moments[0] != 1.0)
-        report_error("trynormal", "Az első momentumnak 1-nek kell lennie!", 10);
+        throw Failure("trynormal", "Az első momentumnak 1-nek kell lennie!", FailureCode::request);
 
     moments.drop(-normal_truncation(moments));
     if (moments.length < 3)
-        report_error("trynormal", "A becsléshez legalább 3 momentum kell!", 1);
+        throw Failure("trynormal", "A becsléshez legalább 3 momentum kell!",
+                      FailureCode::computation);
 
     int points_count = (moments.length - 1) / 2;
     Vector points(points_count);
@@ -79,31 +82,26 @@ void trynormal(Vector& moments, double position, double& lower_bound, double& up
     Vector moved(moments);
     double p = 0.0;
     mass_normal(moments, p);
-    discrete_construction(moments, points, weights);
+    discrete_construction(moments, points, weights, diagnostics);
 
     MassesAround masses = masses_around(points, weights, 0.0);
     lower_bound += masses.below;
     upper_bound = p + lower_bound + masses.at_position;
 
     if (outside_probability_range(lower_bound))
-        report_error("ulnormal", "L nem esik 0 és 1 közé!", 1);
+        throw Failure("ulnormal", "L nem esik 0 és 1 közé!", FailureCode::computation);
     if (outside_probability_range(upper_bound))
-        report_error("ulnormal", "U nem esik 0 és 1 közé!", 1);
+        throw Failure("ulnormal", "U nem esik 0 és 1 közé!", FailureCode::computation);
     if (!reproduces_moments(moved, {{0.0, p}}, points, weights))
-        report_error("ulnormal", moments_not_reproduced, 1);
+        throw Failure("ulnormal", moments_not_reproduced, FailureCode::computation);
 }
 
-void estimate_normal(const Vector& moments, double position, double& lower_bound,
-                     double& upper_bound, int& outcome) {
-    lower_bound = 0.0;
-    upper_bound = 1.0;
-    outcome = 0;
+Estimate estimate_normal(const Vector& moments, double position, EstimationContext& context) {
     KeptBounds kept;
-    run_attempts(
-        moments, 3, 1, "ulnormal",
-        "Sajnos, ezekre a momentumokra nem alkalmazható a végtelen becslés!", kept,
-        [position](Vector& scratch, double& l, double& u) { trynormal(scratch, position, l, u); });
-    lower_bound = kept.lower;
-    upper_bound = kept.upper;
-    outcome = kept.outcome;
+    run_attempts(moments, 3, Outcome::whole_line, "ulnormal",
+                 "Sajnos, ezekre a momentumokra nem alkalmazható a végtelen becslés!", context,
+                 kept, [position, &context](Vector& scratch, double& l, double& u) {
+                     trynormal(scratch, position, l, u, context.diagnostics);
+                 });
+    return kept.estimate();
 }

@@ -15,7 +15,7 @@
 #include "estimation/normal.h"
 #include "estimation/tolerances.h"
 #include "numeric/diagnostics.h"
-#include "numeric/error_log.h"
+#include "numeric/failure.h"
 #include "numeric/moments.h"
 #include "numeric/number_text.h"
 
@@ -31,7 +31,7 @@ void mass_positive(Vector& moments, double& mass_at_position, double& mass_at_lo
     double at_position = superdet(without_first);
     mass_at_position = at_position;
     if (outside_probability_range(at_position))
-        report_error("mass_positive", "p nem esik 0 és 1 közé!", 1);
+        throw Failure("mass_positive", "p nem esik 0 és 1 közé!", FailureCode::computation);
 
     moments.drop(-1);
     // A point mass at 1 adds its mass to every moment.
@@ -42,7 +42,7 @@ void mass_positive(Vector& moments, double& mass_at_position, double& mass_at_lo
     mass_at_lower = at_lower;
     moments[0] = moments[0] - at_lower;
     if (outside_probability_range(at_lower))
-        report_error("mass_positive", "p nem esik 0 és 1 közé!", 1);
+        throw Failure("mass_positive", "p nem esik 0 és 1 közé!", FailureCode::computation);
 
     moments.drop(-1);
 }
@@ -59,8 +59,8 @@ int positive_family_truncation(Vector h, bool scale_aware) {
     for (int r = 1; r <= passes; ++r) {
         double determinant = h.luhankeldet();
         if (determinant_negative(determinant))
-            report_error("trypositive", "Ezek a momentumok nem határoznak meg pozitív eloszlást!",
-                         1);
+            throw Failure("trypositive", "Ezek a momentumok nem határoznak meg pozitív eloszlást!",
+                          FailureCode::computation);
         bool near_zero = scale_aware ? hankel_determinant_near_zero(determinant, h)
                                      : determinant_near_zero(determinant);
         if (near_zero) {
@@ -95,28 +95,32 @@ int positive_truncation(const Vector& moments) {
 } // namespace
 
 void trypositive(Vector& moments, double position, double lower, double& lower_bound,
-                 double& upper_bound) {
+                 double& upper_bound, const DiagnosticSink& diagnostics) {
     lower_bound = 0.0;
     upper_bound = 1.0;
 
     // Written so that a position or limit that is not a number fails too.
     if (!(position > lower))
-        report_error("trypositive", "A pozíciónak nagyobbnak kell lennie az alsó határnál!", 10);
+        throw Failure("trypositive", "A pozíciónak nagyobbnak kell lennie az alsó határnál!",
+                      FailureCode::request);
     if (moments.length < 4)
-        report_error("trypositive", "A becsléshez adjon meg legalább 4 momentumot!", 10);
+        throw Failure("trypositive", "A becsléshez adjon meg legalább 4 momentumot!",
+                      FailureCode::request);
     if (moments.length % 2 != 0) {
         report_warning("ulpositive", "ULPositive futtatásához páros számú momentum kell!");
         moments.drop(-1);
     }
     if (moments[0] != 1.0)
-        report_error("trypositive", "Az első momentumnak 1-nek kell lennie!", 10);
+        throw Failure("trypositive", "Az első momentumnak 1-nek kell lennie!",
+                      FailureCode::request);
 
     double distance = position - lower;
     transform_moments(moments, 1 / distance, -(lower / distance));
 
     moments.drop(-positive_truncation(moments));
     if (moments.length < 4)
-        report_error("trypositive", "A becsléshez legalább 4 momentum kell!", 1);
+        throw Failure("trypositive", "A becsléshez legalább 4 momentum kell!",
+                      FailureCode::computation);
 
     int points_count = (moments.length - 2) / 2;
     Vector points(points_count);
@@ -126,40 +130,36 @@ void trypositive(Vector& moments, double position, double lower, double& lower_b
     double at_position = 0.0;
     double at_lower = 0.0;
     mass_positive(moments, at_position, at_lower);
-    discrete_construction(moments, points, weights);
+    discrete_construction(moments, points, weights, diagnostics);
 
     MassesAround masses = masses_around(points, weights, 1.0);
     lower_bound = at_lower + masses.below;
     upper_bound = at_position + lower_bound + masses.at_position;
 
     if (outside_probability_range(lower_bound))
-        report_error("ulpositive", "L nem esik 0 és 1 közé!", 1);
+        throw Failure("ulpositive", "L nem esik 0 és 1 közé!", FailureCode::computation);
     if (outside_probability_range(upper_bound))
-        report_error("ulpositive", "U nem esik 0 és 1 közé!", 1);
+        throw Failure("ulpositive", "U nem esik 0 és 1 közé!", FailureCode::computation);
     if (!reproduces_moments(moved, {{1.0, at_position}, {0.0, at_lower}}, points, weights))
-        report_error("ulpositive", moments_not_reproduced, 1);
+        throw Failure("ulpositive", moments_not_reproduced, FailureCode::computation);
 }
 
-void estimate_positive(const Vector& moments, double position, double lower, double& lower_bound,
-                       double& upper_bound, int& outcome) {
-    lower_bound = 0.0;
-    upper_bound = 1.0;
-    outcome = 0;
+Estimate estimate_positive(const Vector& moments, double position, double lower,
+                           EstimationContext& context) {
     KeptBounds kept;
-    run_attempts(moments, 4, 2, "ulpositive",
-                 "Sajnos, ezekre a momentumokra nem alkalmazható a pozitív becslés!", kept,
-                 [position, lower](Vector& scratch, double& l, double& u) {
-                     trypositive(scratch, position, lower, l, u);
+    run_attempts(moments, 4, Outcome::half_line, "ulpositive",
+                 "Sajnos, ezekre a momentumokra nem alkalmazható a pozitív becslés!", context, kept,
+                 [position, lower, &context](Vector& scratch, double& l, double& u) {
+                     trypositive(scratch, position, lower, l, u, context.diagnostics);
                  });
 
-    write_diagnostic("\n\n/// poz /// L = " + format_fixed(kept.lower) +
-                     "; U = " + format_fixed(kept.upper) + "\n");
+    context.diagnostics.write("\n\n/// poz /// L = " + format_fixed(kept.lower) +
+                              "; U = " + format_fixed(kept.upper) + "\n");
 
-    run_attempts(
-        moments, 3, 1, "ulpositive",
-        "Sajnos, ezekre a momentumokra nem alkalmazható a végtelen becslés!", kept,
-        [position](Vector& scratch, double& l, double& u) { trynormal(scratch, position, l, u); });
-    lower_bound = kept.lower;
-    upper_bound = kept.upper;
-    outcome = kept.outcome;
+    run_attempts(moments, 3, Outcome::whole_line, "ulpositive",
+                 "Sajnos, ezekre a momentumokra nem alkalmazható a végtelen becslés!", context,
+                 kept, [position, &context](Vector& scratch, double& l, double& u) {
+                     trynormal(scratch, position, l, u, context.diagnostics);
+                 });
+    return kept.estimate();
 }

@@ -1,11 +1,16 @@
 #pragma once
 // Estimation on a half-line [lower, inf).
 
+#include "estimation/context.h"
+#include "estimation/estimate.h"
+#include "numeric/diagnostics.h"
 #include "numeric/vector.h"
 
 void mass_positive(Vector& moments, double& mass_at_position, double& mass_at_lower);
 void trypositive(Vector& moments, double position, double lower, double& lower_bound,
-                 double& upper_bound);
-// outcome 2 when a half-line attempt tightened a bound last, 1 a whole-line one, 0 none.
-void estimate_positive(const Vector& moments, double position, double lower, double& lower_bound,
-                       double& upper_bound, int& outcome);
+                 double& upper_bound, const DiagnosticSink& diagnostics);
+// outcome half_line when a half-line attempt tightened a bound last, whole_line
+// a whole-line one, none when nothing was tightened.  Between the two kinds the
+// driver writes its "/// poz ///" line to the context's diagnostics.
+Estimate estimate_positive(const Vector& moments, double position, double lower,
+                           EstimationContext& context);

@@ -1,7 +1,7 @@
 #include "numeric/complex.h"
 
 #include "numeric/diagnostics.h"
-#include "numeric/error_log.h"
+#include "numeric/failure.h"
 #include "numeric/number_text.h"
 
 Complex Complex::sqrt() const {
@@ -13,10 +13,10 @@ Complex Complex::sqrt() const {
     return im >= 0.0 ? Complex(u, v) : Complex(u, -v);
 }
 
-void Complex::print() const {
-    write_diagnostic(format_fixed(re) + "+" + format_fixed(im) + "i");
+void Complex::print(const DiagnosticSink& sink) const {
+    sink.write(format_fixed(re) + "+" + format_fixed(im) + "i");
 }
 
-void report_complex_zero_divisor() {
-    report_error("Complex::/", "Nullával való osztás!", 1);
+void fail_complex_zero_divisor() {
+    throw Failure("Complex::/", "Nullával való osztás!", FailureCode::computation);
 }

@@ -6,6 +6,8 @@
 
 #include <cmath>
 
+#include "numeric/diagnostics.h"
+
 class Complex {
 public:
     double re;
@@ -23,12 +25,12 @@ public:
     Complex operator*(const Complex& w) const {
         return Complex(re * w.re - im * w.im, im * w.re + re * w.im);
     }
-    Complex operator/(const Complex& w) const; // a divisor of modulus 0 is reported
-    void print() const;                        // "%f+%fi" to the diagnostic sink
+    Complex operator/(const Complex& w) const;    // a divisor of modulus 0 fails
+    void print(const DiagnosticSink& sink) const; // "%f+%fi"
 };
 
-// Reports a division by a divisor of modulus 0 ("Complex::/").
-[[noreturn]] void report_complex_zero_divisor();
+// Throws the failure of a division by a divisor of modulus 0 ("Complex::/").
+[[noreturn]] void fail_complex_zero_divisor();
 
 inline Complex Complex::operator/(const Complex& w) const {
     const double q = w.im * w.im + w.re * w.re;
@@ -36,7 +38,7 @@ inline Complex Complex::operator/(const Complex& w) const {
     // other order, which gives the same sum), and a square root is 0 exactly
     // when its argument is: this is the test "modulus equals 0".
     if (q == 0.0)
-        report_complex_zero_divisor();
+        fail_complex_zero_divisor();
     return Complex((re * w.re + im * w.im) / q, (im * w.re - re * w.im) / q);
 }
 

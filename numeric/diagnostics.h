@@ -1,12 +1,22 @@
 #pragma once
-// The one sink of diagnostic lines that are not errors (the root finder's
-// not-real-root line, Complex::print, the half-line driver's line).  It writes
-// UTF-8 text to standard output by default; a front end whose standard output
-// carries results sends the diagnostics to standard error instead.
+// Where the diagnostic lines that are not errors go (the root finder's
+// not-real-root line, Complex::print, the half-line driver's line).  Each
+// estimation carries its own sink: standard output unless the caller chooses
+// otherwise; a front end whose standard output carries results sends the
+// diagnostics to standard error instead, and nullptr silences them.
 
 #include <cstdio>
 #include <string_view>
 
-void set_diagnostic_stream(std::FILE* stream); // nullptr silences the diagnostics
-std::FILE* diagnostic_stream();
-void write_diagnostic(std::string_view utf8_text);
+class DiagnosticSink {
+public:
+    DiagnosticSink() = default;
+    explicit DiagnosticSink(std::FILE* stream) : stream_(stream) {}
+
+    std::FILE* stream() const { return stream_; }
+    // Writes UTF-8 text as it is; nothing when the sink is silenced.
+    void write(std::string_view utf8_text) const;
+
+private:
+    std::FILE* stream_ = stdout;
+};

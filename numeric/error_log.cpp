@@ -1,18 +1,16 @@
 #include "numeric/error_log.h"
 
 #include "numeric/number_text.h"
+#include "numeric/support.h"
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 
 const char* const error_log_banner = "Vendrill, 2001.05.14. 16:06";
 
 namespace {
-
-const RequestSource* registered_source = nullptr;
-std::string log_path = "error.log";
-bool log_enabled = true;
 
 // The first line is read up to this many characters when the banner is checked.
 constexpr int banner_read_limit = 79;
@@ -97,30 +95,30 @@ std::string padded_index(int i) {
 }
 
 void append_type_rows(std::string& report, const RequestSource& source) {
-    switch (source.type()) {
-    case 0:
+    const std::optional<Support> support = support_from_index(source.type());
+    if (!support)
+        return; // an unknown type leaves the line ending in its blank
+    switch (*support) {
+    case Support::whole:
         report += "ULNormal";
         break;
-    case 1:
+    case Support::half:
         report += "ULPositive\n\talsó határ = " + format_fixed(source.lower());
         break;
-    case 2:
+    case Support::interval:
         report += "ULBounded\n\talsó határ = " + format_fixed(source.lower()) +
                   "\n\tfelső határ = " + format_fixed(source.upper());
         break;
-    default:
-        break; // an unknown type leaves the line ending in its blank
     }
 }
 
 // Rows 1 to 9 of one report, in UTF-8.
-std::string report_text(const char* routine, const char* message) {
+std::string report_text(const char* routine, const char* message, const RequestSource* source) {
     std::string report = "\n//****************** HIBA ******************\\";
     report += "\n\nHiba a következő függvényben: ";
     report += routine != nullptr ? routine : "";
     report += "\nA hiba leírása: ";
     report += message != nullptr ? message : "";
-    const RequestSource* source = registered_source;
     report += "\n\nPozíció = " + format_fixed(source != nullptr ? source->position() : 0.0);
     report += "\nA becslés típusa: ";
     if (source != nullptr)
@@ -160,7 +158,7 @@ bool first_line_is_banner(std::FILE* file) {
 // Opens the log for the next report: appending when it already starts with
 // the banner, otherwise emptied (or created) and started with the banner.
 // Returns nullptr when the file cannot be opened.
-std::FILE* open_log_for_report() {
+std::FILE* open_log_for_report(const std::string& log_path) {
     bool restart = true;
     if (std::FILE* existing = std::fopen(log_path.c_str(), "r")) {
         restart = !first_line_is_banner(existing);
@@ -172,12 +170,12 @@ std::FILE* open_log_for_report() {
     return file;
 }
 
-void write_report(const std::string& utf8_report) {
-    std::FILE* file = open_log_for_report();
+void write_report(const std::string& log_path, const std::string& utf8_report) {
+    std::FILE* file = open_log_for_report(log_path);
     if (file == nullptr) {
         // The log is not writable (a read-only folder, a folder named like the
-        // log): the report goes to standard error, and the failing attempt is
-        // still abandoned by the caller's throw.
+        // log): the report goes to standard error, and the failure is handled
+        // by its catcher all the same.
         std::fwrite(utf8_report.data(), 1, utf8_report.size(), stderr);
         std::fflush(stderr);
         return;
@@ -190,35 +188,7 @@ void write_report(const std::string& utf8_report) {
 
 } // namespace
 
-void set_request_source(const RequestSource* source) {
-    registered_source = source;
-}
-const RequestSource* request_source() {
-    return registered_source;
-}
-
-void set_error_log_path(const std::string& path) {
-    log_path = path;
-}
-const std::string& error_log_path() {
-    return log_path;
-}
-
-void set_error_log_enabled(bool enabled) {
-    log_enabled = enabled;
-}
-bool error_log_enabled() {
-    return log_enabled;
-}
-
-void report_error(const char* routine, const char* message, int code) {
-    if (log_enabled)
-        write_report(report_text(routine, message));
-    throw code;
-}
-
-void report_warning(const char*, const char*) {}
-
-void report_out_of_memory() {
-    report_error("asset", "Nincs elég memória!", 1);
+void write_error_report(const std::string& path, const RequestSource* source,
+                        const Failure& failure) {
+    write_report(path, report_text(failure.routine(), failure.message(), source));
 }

@@ -3,7 +3,7 @@
 // Small matrices (the usual Hankel and cofactor sizes) live on the stack, so a
 // determinant costs no allocation; larger ones take one zero-filled block.
 
-#include "numeric/error_log.h"
+#include "numeric/failure.h"
 
 #include <new>
 
@@ -18,7 +18,7 @@ public:
             if (heap_rows == nullptr) {
                 delete[] heap_cells;
                 heap_cells = nullptr;
-                report_out_of_memory();
+                fail_out_of_memory();
             }
             cells = heap_cells;
             rows = heap_rows;

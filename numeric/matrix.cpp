@@ -1,6 +1,6 @@
 #include "numeric/matrix.h"
 
-#include "numeric/error_log.h"
+#include "numeric/failure.h"
 #include "numeric/lu_scratch.h"
 
 #include <cmath>
@@ -10,7 +10,7 @@
 namespace {
 
 // Allocates the table of n zero-filled rows; on exhausted memory releases
-// what was already made and reports it.
+// what was already made and fails.
 double** allocate_rows(int n) {
     double** rows = asset(new (std::nothrow) double*[n]());
     for (int i = 0; i < n; ++i) {
@@ -19,7 +19,7 @@ double** allocate_rows(int n) {
             for (int k = 0; k < i; ++k)
                 delete[] rows[k];
             delete[] rows;
-            report_out_of_memory();
+            fail_out_of_memory();
         }
     }
     return rows;
@@ -38,7 +38,7 @@ double reduced(double* const* a, int i, int j, int count) {
 
 Matrix::Matrix(int n) : rows(nullptr), dimension(n) {
     if (n < 1)
-        report_error("Matrix::Matrix(int)", "Túl kicsi dimenzió!", 1);
+        throw Failure("Matrix::Matrix(int)", "Túl kicsi dimenzió!", FailureCode::computation);
     rows = allocate_rows(n);
 }
 
@@ -57,7 +57,7 @@ Matrix::~Matrix() {
 
 double Matrix::ludet() const {
     if (dimension < 1)
-        report_error("Matrix::ludet", "Túl kicsi Hankel-mátrix!", 1);
+        throw Failure("Matrix::ludet", "Túl kicsi Hankel-mátrix!", FailureCode::computation);
     LuScratch a(dimension);
     for (int i = 0; i < dimension; ++i)
         for (int j = 0; j < dimension; ++j)

@@ -6,7 +6,7 @@ public:
     double** rows;
     int dimension;
 
-    explicit Matrix(int n); // n x n zeros; n < 1 is reported
+    explicit Matrix(int n); // n x n zeros; n < 1 fails
     Matrix(const Matrix& other);
     Matrix& operator=(const Matrix&) = delete;
     ~Matrix();

@@ -1,6 +1,6 @@
 #include "numeric/moments.h"
 
-#include "numeric/error_log.h"
+#include "numeric/failure.h"
 
 #include <algorithm>
 #include <cmath>
@@ -36,9 +36,9 @@ void moments_of_constant(Vector& moments, double shift) {
 
 double binomial(int n, int k) {
     if (n < 0 || k < 0)
-        report_error("binomial", "n és k nem lehet negatív!", 1);
+        throw Failure("binomial", "n és k nem lehet negatív!", FailureCode::computation);
     if (k > n)
-        report_error("binomial", "k nem lehet nagyobb, mint n!", 1);
+        throw Failure("binomial", "k nem lehet nagyobb, mint n!", FailureCode::computation);
     if (n == 0)
         return 1.0;
     const int m = std::max(k, n - k);

@@ -1,7 +1,7 @@
 #include "numeric/roots.h"
 
 #include "numeric/diagnostics.h"
-#include "numeric/error_log.h"
+#include "numeric/failure.h"
 
 #include <cmath>
 
@@ -64,20 +64,20 @@ Complex oneroot(const Vector& polynomial, Complex start) {
         const Complex minus = g - s;
         const Complex denominator = minus.abs() > plus.abs() ? minus : plus;
         if (denominator == Complex(0.0, 0.0))
-            report_error("oneroot", "A nevező 0!", 1);
+            throw Failure("oneroot", "A nevező 0!", FailureCode::computation);
         const Complex step = m / denominator;
         x = x - step;
         if (step.abs() < step_tolerance)
             return x;
         if (pass == most_passes)
-            report_error("oneroot", "Túl sok iteráció!", 1);
+            throw Failure("oneroot", "Túl sok iteráció!", FailureCode::computation);
     }
 }
 
-void roots(const Vector& polynomial, Vector& results) {
+void roots(const Vector& polynomial, Vector& results, const DiagnosticSink& diagnostics) {
     const int m = polynomial.length - 1;
     if (results.length != m)
-        report_error("roots", "Hibás vektormegadás!", 1);
+        throw Failure("roots", "Hibás vektormegadás!", FailureCode::computation);
     // First stage: each root from 0 on the working copy, whose real part is
     // then divided out; the first root found is stored last.
     Vector working(polynomial);
@@ -93,8 +93,8 @@ void roots(const Vector& polynomial, Vector& results) {
             continue;
         const Complex z = oneroot(polynomial, Complex(results[d], 0.0));
         if (std::fabs(z.im) > not_real_ratio * std::fabs(z.re)) {
-            write_diagnostic("\roots: Ez biztos nem valós gyök: ");
-            z.print();
+            diagnostics.write("\roots: Ez biztos nem valós gyök: ");
+            z.print(diagnostics);
         }
         results[d] = z.re;
     }

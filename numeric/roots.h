@@ -2,8 +2,10 @@
 // Real roots of a polynomial (coefficients in ascending powers) by Laguerre's
 // iteration with deflation and refinement.
 
-#include "complex.h"
-#include "vector.h"
+#include "numeric/complex.h"
+#include "numeric/diagnostics.h"
+#include "numeric/vector.h"
 
 Complex oneroot(const Vector& polynomial, Complex start);
-void roots(const Vector& polynomial, Vector& results);
+// The not-real-root line, when a refined root is not real, goes to diagnostics.
+void roots(const Vector& polynomial, Vector& results, const DiagnosticSink& diagnostics);

@@ -1,11 +1,11 @@
 #include "numeric/vandermonde.h"
 
-#include "numeric/error_log.h"
+#include "numeric/failure.h"
 
 void vandermonde(const Vector& xs, Vector& ws, const Vector& qs) {
     const int n = xs.length;
     if (n < 1 || ws.length != n || qs.length != n)
-        report_error("vandermonde", "Hibás paramétermegadás!", 1);
+        throw Failure("vandermonde", "Hibás paramétermegadás!", FailureCode::computation);
     if (n == 1) {
         ws[0] = qs[0];
         return;

@@ -1,6 +1,6 @@
 #include "numeric/vector.h"
 
-#include "numeric/error_log.h"
+#include "numeric/failure.h"
 #include "numeric/lu_scratch.h"
 
 #include <cstdlib>
@@ -24,13 +24,13 @@ void copy_elements(double* target, const double* source, int n) {
 
 Vector::Vector(int n) : data(nullptr), length(n) {
     if (n < 1)
-        report_error("Vector::Vector(int)", "Túl kicsi vektor!", 1);
+        throw Failure("Vector::Vector(int)", "Túl kicsi vektor!", FailureCode::computation);
     data = allocate_elements(n);
 }
 
 Vector::Vector(const double* source, int n) : data(nullptr), length(n) {
     if (n < 1)
-        report_error("Vector::Vector(double*,int)", "Túl kicsi vektor!", 1);
+        throw Failure("Vector::Vector(double*,int)", "Túl kicsi vektor!", FailureCode::computation);
     data = allocate_elements(n);
     copy_elements(data, source, n);
 }
@@ -74,7 +74,7 @@ void Vector::drop(int k) {
         return;
     const long count = std::labs(static_cast<long>(k));
     if (count > length)
-        report_error("Vector::drop", "Túl sokat elemet akar eldobni!", 1);
+        throw Failure("Vector::drop", "Túl sokat elemet akar eldobni!", FailureCode::computation);
     const int remaining = length - static_cast<int>(count);
     if (k > 0 && remaining > 0)
         std::memmove(data, data + count, sizeof(double) * static_cast<std::size_t>(remaining));
@@ -87,7 +87,7 @@ double Vector::luhankeldet() const {
                        "A Hankel-mátrix felépítéséhez páratlan számú momentum kell!");
     const int k = (length + 1) / 2;
     if (k < 1)
-        report_error("Vector::luhankeldet", "Túl kicsi Hankel-mátrix!", 1);
+        throw Failure("Vector::luhankeldet", "Túl kicsi Hankel-mátrix!", FailureCode::computation);
     LuScratch hankel(k);
     for (int i = 0; i < k; ++i)
         for (int j = 0; j < k; ++j)

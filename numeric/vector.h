@@ -8,8 +8,8 @@ public:
     double* data;
     int length;
 
-    explicit Vector(int n);              // n zeros; n < 1 is reported
-    Vector(const double* source, int n); // copies source[0..n-1]; n < 1 is reported
+    explicit Vector(int n);              // n zeros; n < 1 fails
+    Vector(const double* source, int n); // copies source[0..n-1]; n < 1 fails
     Vector(const Vector& other);
     Vector& operator=(const Vector& other);
     // Moving hands the storage over; the source is left empty (length 0).

@@ -1,7 +1,5 @@
 #include "app_test_support.h"
 
-#include "numeric/error_log.h"
-
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMessageBox>
@@ -11,31 +9,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-
 namespace vendrill::test {
-
-ScratchFolder::ScratchFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vendrill-app-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr)
-        throw std::runtime_error("mkdtemp failed");
-    m_path = pattern;
-}
-
-ScratchFolder::~ScratchFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(m_path, ignored);
-}
-
-std::string read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 void settle() {
     for (int i = 0; i < 5; ++i)
@@ -86,14 +60,12 @@ std::unique_ptr<CBoundsDlg> DialogTest::MakeDialog() {
 }
 
 void DialogTest::SetUp() {
-    folder = std::make_unique<ScratchFolder>();
-    log_path = folder->path() + "/error.log";
-    m_previousLogPath = error_log_path();
-    set_error_log_path(log_path);
+    folder = std::make_unique<ScratchFolder>("vendrill-app");
+    log_path = folder->folder() + "/error.log";
     m_previousHook = set_message_box_hook([this](const QString& text) { boxes.append(text); });
 
     dlg = MakeDialog();
-    set_request_source(dlg.get());
+    UseTestLog(*dlg);
     dlg->Create();
     dlg->show();
     QApplication::setActiveWindow(dlg.get());
@@ -102,11 +74,9 @@ void DialogTest::SetUp() {
 }
 
 void DialogTest::TearDown() {
-    set_request_source(nullptr);
     dlg.reset();
     settle();
     set_message_box_hook(m_previousHook);
-    set_error_log_path(m_previousLogPath);
     folder.reset();
 }
 

@@ -6,6 +6,7 @@
 #include "app/bounds_dlg.h"
 #include "app/message_box.h"
 #include "app/resource.h"
+#include "tests/support/test_support.h"
 
 #include <QAbstractButton>
 #include <QLineEdit>
@@ -31,21 +32,8 @@ QT_END_NAMESPACE
 
 namespace vendrill::test {
 
-// A folder made with mkdtemp, removed with its files at the end.
-class ScratchFolder {
-public:
-    ScratchFolder();
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    const std::string& path() const { return m_path; }
-
-private:
-    std::string m_path;
-};
-
-// The whole content of a file ("" when it does not exist).
-std::string read_file(const std::string& path);
+using test_support::read_file;
+using test_support::ScratchFolder;
 
 // Runs action while a real modal box or dialog comes up: onModal gets the
 // active modal widget and closes it.  Returns how many modal widgets came up.
@@ -65,6 +53,8 @@ protected:
 
     // Builds, initialises and shows dlg (a CBoundsDlg by default).
     virtual std::unique_ptr<CBoundsDlg> MakeDialog();
+    // Points a dialog's error log into the test's folder.
+    void UseTestLog(CBoundsDlg& dialog) const { dialog.m_estimation.log_path = log_path; }
 
     QLineEdit* edit(int id) const { return static_cast<QLineEdit*>(dlg->GetDlgItem(id)); }
     QAbstractButton* button(int id) const {
@@ -97,7 +87,6 @@ protected:
 
 private:
     MessageBoxHook m_previousHook;
-    std::string m_previousLogPath;
 };
 
 } // namespace vendrill::test

@@ -108,22 +108,6 @@ TEST(MomentList, SplitsAtAnyBlankAndNamesTheBadItem) {
     }
 }
 
-TEST(Verdict, IsTheDialogsMessageBoxTextForEveryTypeAndOutcome) {
-    const std::string none0 = "The (-inf, inf) estimation is not applicable in this case!";
-    const std::string neither = "Neither type of the estimations was applicable!";
-    const std::string whole = "The (-inf, inf) estimation gave the tightest bounds.";
-    const std::string half = "The [a, inf) estimation gave the tightest bounds.";
-    EXPECT_EQ(verdict_text(0, 0), none0);
-    EXPECT_EQ(verdict_text(0, 1), "");
-    EXPECT_EQ(verdict_text(1, 0), neither);
-    EXPECT_EQ(verdict_text(1, 1), whole);
-    EXPECT_EQ(verdict_text(1, 2), "");
-    EXPECT_EQ(verdict_text(2, 0), neither);
-    EXPECT_EQ(verdict_text(2, 1), whole);
-    EXPECT_EQ(verdict_text(2, 2), half);
-    EXPECT_EQ(verdict_text(2, 3), "");
-}
-
 TEST(Method, ParsesOnlyTheTwoNames) {
     EXPECT_EQ(parse_method("classic"), Method::classic);
     EXPECT_EQ(parse_method("sharp"), Method::sharp);
@@ -156,10 +140,10 @@ TEST(SharpVerdict, IsTheSentenceForTheStatus) {
 
 TEST(JsonRow, HasTheDocumentedKeysInOrder) {
     Request request;
-    request.type = 2;
+    request.support = Support::interval;
     request.lower = -2.0;
     request.upper = 3.0;
-    const std::string row = json_row(request, ResultRow{0.5, 0.25, 0.75, 2});
+    const std::string row = json_row(request, ResultRow{0.5, 0.25, 0.75, Outcome::half_line});
     EXPECT_EQ(row, "{\"type\":2,\"position\":0.5,\"lower\":-2.0,\"upper\":3.0,\"lower_bound\":0.25,"
                    "\"upper_bound\":0.75,\"outcome\":2,\"verdict\":\"The [a, inf) estimation "
                    "gave the tightest bounds.\"}");
@@ -171,7 +155,8 @@ TEST(JsonRow, DoublesReadBackExactly) {
     Request request;
     auto check = [&](double value) {
         request.lower = value;
-        const std::string text = json_row(request, ResultRow{value, value, value, 1});
+        const std::string text =
+            json_row(request, ResultRow{value, value, value, Outcome::whole_line});
         const auto parsed = nlohmann::json::parse(text);
         for (const char* key : {"position", "lower", "lower_bound", "upper_bound"})
             ASSERT_EQ(std::bit_cast<std::uint64_t>(parsed[key].get<double>()),
@@ -202,7 +187,7 @@ TEST(JsonRow, DoublesReadBackExactly) {
 TEST(Locale, NumbersKeepTheDecimalPointUnderACommaLocale) {
     ASSERT_NE(std::setlocale(LC_ALL, "hu_HU.UTF-8"), nullptr) << "test locale missing";
     Request request;
-    const std::string row = json_row(request, ResultRow{0.5, 0.25, 0.75, 1});
+    const std::string row = json_row(request, ResultRow{0.5, 0.25, 0.75, Outcome::whole_line});
     const std::string shown = display_number(0.958333333333333333);
     const std::string exact = round_trip_number(1.5);
     double parsed = 0.0;

@@ -7,26 +7,18 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
-#include "numeric/diagnostics.h"
-#include "numeric/error_log.h"
+#include "tests/support/contexts.h"
+#include "tests/support/test_support.h"
 
 namespace cli_test {
 
-inline std::string read_file(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void write_file(const std::filesystem::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+using test_support::read_file;
+using test_support::write_file;
 
 struct RunResult {
     bool exited = false; // false when the process was killed by a signal
@@ -36,24 +28,9 @@ struct RunResult {
 };
 
 // A folder of its own (mkdtemp) that is removed at the end of the test.
-class ScratchFolder {
+class ScratchFolder : public test_support::ScratchFolder {
 public:
-    ScratchFolder() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "vendrill-cli-test-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr)
-            throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
-    }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    const std::filesystem::path& path() const { return path_; }
-    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-
-private:
-    std::filesystem::path path_;
+    ScratchFolder() : test_support::ScratchFolder("vendrill-cli-test") {}
 };
 
 // Runs the binary with `arguments` in `folder`, feeding `input` on stdin.
@@ -100,22 +77,7 @@ inline RunResult run_cli(const std::filesystem::path& folder,
     return result;
 }
 
-// Calls a driver in this process with the log and the diagnostics off, and
-// puts the library's settings back afterwards.
-class QuietLibrary {
-public:
-    QuietLibrary() : enabled_(error_log_enabled()), diagnostics_(diagnostic_stream()) {
-        set_error_log_enabled(false);
-        set_diagnostic_stream(nullptr);
-    }
-    ~QuietLibrary() {
-        set_error_log_enabled(enabled_);
-        set_diagnostic_stream(diagnostics_);
-    }
-
-private:
-    bool enabled_;
-    std::FILE* diagnostics_;
-};
+// For estimations in this process: no log and no diagnostics.
+using test_support::quiet_context;
 
 } // namespace cli_test

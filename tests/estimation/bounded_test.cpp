@@ -19,16 +19,19 @@ const Report bounded_position{"trybounded",
 const Report positive_position{"trypositive",
                                "A pozíciónak nagyobbnak kell lennie az alsó határnál!"};
 
-struct Outcome {
+struct Bounds {
     double lower_bound = -1;
     double upper_bound = -1;
     int outcome = -1;
 };
 
-Outcome bounded(const std::vector<double>& moments, double x, double lower, double upper) {
-    Outcome o;
-    estimate_bounded(vec(moments), x, lower, upper, o.lower_bound, o.upper_bound, o.outcome);
-    return o;
+Bounds bounds_of(const Estimate& e) {
+    return Bounds{e.lower_bound, e.upper_bound, outcome_of(e)};
+}
+
+Bounds bounded(const std::vector<double>& moments, double x, double lower, double upper,
+               EstimationContext& context) {
+    return bounds_of(estimate_bounded(vec(moments), x, lower, upper, context));
 }
 
 TEST(MassBounded, SplitsOffThePositionTheEndsInTurn) {
@@ -54,7 +57,7 @@ TEST(MassBounded, MassThatIsNotANumberIsOutOfRange) {
     double p = 0;
     double q = 0;
     double r = 0;
-    EXPECT_EQ(thrown_code([&] { mass_bounded(moments, std::nan(""), p, q, r); }), 1);
+    EXPECT_EQ(log.thrown_code([&] { mass_bounded(moments, std::nan(""), p, q, r); }), 1);
     EXPECT_EQ(log.reports(), (std::vector<Report>{{"mass_bounded", "p nem esik 0 és 1 közé!"}}));
 }
 
@@ -67,11 +70,12 @@ TEST(EstimateBounded, EqualBoundOfALaterKindChangesNothing) {
     Vector scratch = vec(m);
     double l = 0;
     double u = 0;
-    trynormal(scratch, 0.25, l, u);
+    trynormal(scratch, 0.25, l, u, no_diagnostics);
     ASSERT_EQ(l, 0.5);
     ASSERT_EQ(u, 0.75);
 
-    Outcome o = bounded(m, 0.25, 0, 1);
+    EstimationContext context = context_for(log);
+    Bounds o = bounded(m, 0.25, 0, 1, context);
     EXPECT_EQ(o.lower_bound, 0.5);
     EXPECT_EQ(o.upper_bound, 0.75);
     EXPECT_EQ(o.outcome, 3);
@@ -79,11 +83,11 @@ TEST(EstimateBounded, EqualBoundOfALaterKindChangesNothing) {
 
 TEST(EstimateBounded, UniformMomentsEveryAttemptSucceeds) {
     LogFolder log;
-    DiagnosticCapture diagnostics(false);
+    EstimationContext context = context_for(log);
     std::vector<double> m;
     for (int k = 0; k < 9; ++k)
         m.push_back(1.0 / (k + 1));
-    Outcome o = bounded(m, 0.8, 0, 1);
+    Bounds o = bounded(m, 0.8, 0, 1, context);
     EXPECT_LE(o.lower_bound, 0.8);
     EXPECT_GE(o.upper_bound, 0.8);
     EXPECT_LT(o.upper_bound - o.lower_bound, 0.35);
@@ -104,11 +108,10 @@ class EstimateBoundedAttempts : public ::testing::TestWithParam<AttemptsCase> {}
 
 TEST_P(EstimateBoundedAttempts, EachFailingAttemptLeavesOneReport) {
     LogFolder log;
-    DiagnosticCapture diagnostics(false);
+    EstimationContext context = context_for(log);
     const AttemptsCase& c = GetParam();
     Vector moments = vec(c.moments);
-    Outcome o;
-    estimate_bounded(moments, c.x, c.lower, c.upper, o.lower_bound, o.upper_bound, o.outcome);
+    estimate_bounded(moments, c.x, c.lower, c.upper, context);
     EXPECT_EQ(log.reports(), c.reports);
     EXPECT_EQ(values(moments), c.moments);
 }
@@ -193,7 +196,10 @@ TEST(TryBounded, SetsNeutralBoundsBeforeFailing) {
     Vector moments = vec({1, 0.5, 0.4});
     double lower_bound = 0.3;
     double upper_bound = 0.7;
-    EXPECT_EQ(thrown_code([&] { trybounded(moments, 0.5, 0, 1, lower_bound, upper_bound); }), 10);
+    EXPECT_EQ(log.thrown_code([&] {
+        trybounded(moments, 0.5, 0, 1, lower_bound, upper_bound, no_diagnostics);
+    }),
+              10);
     EXPECT_EQ(lower_bound, 0);
     EXPECT_EQ(upper_bound, 1);
     EXPECT_EQ(log.reports(), (std::vector<Report>{
@@ -207,7 +213,10 @@ TEST(TryBounded, MomentsOutsideTheIntervalAreRejected) {
     Vector moments = vec(discrete_moments({1.5, 2, 2.5}, {0.25, 0.5, 0.25}, 7));
     double lower_bound = 0;
     double upper_bound = 0;
-    EXPECT_EQ(thrown_code([&] { trybounded(moments, 0.5, 0, 1, lower_bound, upper_bound); }), 1);
+    EXPECT_EQ(log.thrown_code([&] {
+        trybounded(moments, 0.5, 0, 1, lower_bound, upper_bound, no_diagnostics);
+    }),
+              1);
     EXPECT_EQ(log.reports(),
               (std::vector<Report>{
                   {"trybounded", "Ezek a momentumok nem határoznak meg pozitív eloszlást!"}}));
@@ -223,8 +232,8 @@ struct Kind {
     std::function<void(Vector&, double&, double&)> attempt;
 };
 
-Outcome expected_from_attempts(const std::vector<double>& moments, const std::vector<Kind>& kinds) {
-    Outcome kept{0, 1, 0};
+Bounds expected_from_attempts(const std::vector<double>& moments, const std::vector<Kind>& kinds) {
+    Bounds kept{0, 1, 0};
     for (const Kind& kind : kinds) {
         for (int cut = 0; static_cast<int>(moments.size()) - cut >= kind.min_length; cut += 2) {
             Vector scratch = vec(std::vector<double>(moments.begin(), moments.end() - cut));
@@ -232,7 +241,7 @@ Outcome expected_from_attempts(const std::vector<double>& moments, const std::ve
             double u = 1;
             try {
                 kind.attempt(scratch, l, u);
-            } catch (int) {
+            } catch (const Failure&) {
                 continue;
             }
             if (l > kept.lower_bound) {
@@ -260,38 +269,32 @@ class DriversAgreeWithAttempts : public QuietEnvironment,
 
 TEST_P(DriversAgreeWithAttempts, KeepTheTightestBoundsAndTheLastKind) {
     const Request& r = GetParam();
-    Kind normal{3, 1, [&](Vector& v, double& l, double& u) { trynormal(v, r.x, l, u); }};
-    Kind positive{4, 2,
-                  [&](Vector& v, double& l, double& u) { trypositive(v, r.x, r.lower, l, u); }};
-    Kind bounded_kind{
-        5, 3, [&](Vector& v, double& l, double& u) { trybounded(v, r.x, r.lower, r.upper, l, u); }};
+    Kind normal{3, 1,
+                [&](Vector& v, double& l, double& u) { trynormal(v, r.x, l, u, no_diagnostics); }};
+    Kind positive{4, 2, [&](Vector& v, double& l, double& u) {
+                      trypositive(v, r.x, r.lower, l, u, no_diagnostics);
+                  }};
+    Kind bounded_kind{5, 3, [&](Vector& v, double& l, double& u) {
+                          trybounded(v, r.x, r.lower, r.upper, l, u, no_diagnostics);
+                      }};
 
-    Outcome o;
-    estimate_normal(vec(r.moments), r.x, o.lower_bound, o.upper_bound, o.outcome);
-    Outcome e = expected_from_attempts(r.moments, {normal});
+    Bounds o = bounds_of(estimate_normal(vec(r.moments), r.x, quiet_));
+    Bounds e = expected_from_attempts(r.moments, {normal});
     EXPECT_EQ(o.lower_bound, e.lower_bound);
     EXPECT_EQ(o.upper_bound, e.upper_bound);
     EXPECT_EQ(o.outcome, e.outcome);
 
-    estimate_positive(vec(r.moments), r.x, r.lower, o.lower_bound, o.upper_bound, o.outcome);
+    o = bounds_of(estimate_positive(vec(r.moments), r.x, r.lower, quiet_));
     e = expected_from_attempts(r.moments, {positive, normal});
     EXPECT_EQ(o.lower_bound, e.lower_bound);
     EXPECT_EQ(o.upper_bound, e.upper_bound);
     EXPECT_EQ(o.outcome, e.outcome);
 
-    estimate_bounded(vec(r.moments), r.x, r.lower, r.upper, o.lower_bound, o.upper_bound,
-                     o.outcome);
+    o = bounds_of(estimate_bounded(vec(r.moments), r.x, r.lower, r.upper, quiet_));
     e = expected_from_attempts(r.moments, {bounded_kind, positive, normal});
     EXPECT_EQ(o.lower_bound, e.lower_bound);
     EXPECT_EQ(o.upper_bound, e.upper_bound);
     EXPECT_EQ(o.outcome, e.outcome);
-}
-
-std::vector<double> uniform_moments(int count) {
-    std::vector<double> m;
-    for (int k = 0; k < count; ++k)
-        m.push_back(1.0 / (k + 1));
-    return m;
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -4,9 +4,7 @@
 // support that holds the distribution and at positions inside, on atoms, at and
 // near the ends of the support.
 
-#include "estimation/bounded.h"
-#include "estimation/normal.h"
-#include "estimation/positive.h"
+#include "estimation/estimate.h"
 #include "tests/sharp/known_distributions.h"
 
 #include "estimation_support.h"
@@ -22,23 +20,10 @@ namespace {
 
 constexpr double slack = 1e-7;
 
-struct Bounds {
-    double lower_bound = 0.0;
-    double upper_bound = 1.0;
-    int outcome = 0;
-};
-
-Bounds run_driver(const SupportChoice& support, const std::vector<double>& values, double x) {
-    Vector moments = vec(values);
-    Bounds b;
-    if (support.type == 0)
-        estimate_normal(moments, x, b.lower_bound, b.upper_bound, b.outcome);
-    else if (support.type == 1)
-        estimate_positive(moments, x, support.lower, b.lower_bound, b.upper_bound, b.outcome);
-    else
-        estimate_bounded(moments, x, support.lower, support.upper, b.lower_bound, b.upper_bound,
-                         b.outcome);
-    return b;
+Estimate run_driver(const SupportChoice& support, const std::vector<double>& values, double x,
+                    EstimationContext& context) {
+    return estimate(*support_from_index(support.type), x, support.lower, support.upper, vec(values),
+                    context);
 }
 
 // The positions of the shared grid, plus points just inside and just outside
@@ -78,13 +63,11 @@ std::ostream& operator<<(std::ostream& out, const ContainmentCase& c) {
     return out << c.label;
 }
 
-class Containment : public ::testing::TestWithParam<ContainmentCase> {
-protected:
-    DiagnosticCapture silenced_{false};
-};
+class Containment : public ::testing::TestWithParam<ContainmentCase> {};
 
 TEST_P(Containment, BoundsHoldTheTrueDistributionFunction) {
     LogFolder log;
+    EstimationContext context = context_for(log);
     const KnownDistribution d = GetParam().make();
     int tightened = 0;
     int requests = 0;
@@ -92,9 +75,9 @@ TEST_P(Containment, BoundsHoldTheTrueDistributionFunction) {
         for (int count = 3; count <= GetParam().max_count; ++count) {
             std::vector<double> moments = d.moments(count);
             for (double x : positions_of(d)) {
-                Bounds b = run_driver(support, moments, x);
+                const Estimate b = run_driver(support, moments, x, context);
                 ++requests;
-                if (b.outcome == 0)
+                if (b.outcome == Outcome::none)
                     continue;
                 ++tightened;
                 double below = d.cdf_below(x);
@@ -104,7 +87,7 @@ TEST_P(Containment, BoundsHoldTheTrueDistributionFunction) {
                 where << d.name << " on " << support_name(support.type) << " [" << support.lower
                       << ", " << support.upper << "], " << count << " moments, x = " << x
                       << ": L = " << b.lower_bound << ", U = " << b.upper_bound << ", outcome "
-                      << b.outcome << ", P(X<x) = " << below << ", P(X<=x) = " << at_or_below;
+                      << outcome_of(b) << ", P(X<x) = " << below << ", P(X<=x) = " << at_or_below;
                 EXPECT_GE(below, b.lower_bound - slack) << where.str();
                 EXPECT_LE(at_or_below, b.upper_bound + slack) << where.str();
             }

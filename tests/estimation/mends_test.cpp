@@ -16,9 +16,7 @@
 // - Half-line, first family: the same for the moved moments of the half-line
 //   attempt, which the interval driver runs too.
 
-#include "estimation/bounded.h"
-#include "estimation/normal.h"
-#include "estimation/positive.h"
+#include "estimation/estimate.h"
 #include "tests/sharp/known_distributions.h"
 
 #include "estimation_support.h"
@@ -37,7 +35,7 @@ struct MendCase {
     const char* label;
     std::vector<double> atoms;
     std::vector<double> masses;
-    int type; // 0 whole line, 1 half-line, 2 interval
+    Support support;
     double lower;
     double upper;
     int count;
@@ -53,18 +51,11 @@ class Mends : public QuietEnvironment, public ::testing::WithParamInterface<Mend
 TEST_P(Mends, BoundsHoldTheTruth) {
     const MendCase& c = GetParam();
     const KnownDistribution d = discrete(c.atoms, c.masses);
-    Vector moments = vec(d.moments(c.count));
-    double lower_bound = 0.0;
-    double upper_bound = 1.0;
-    int outcome = 0;
-    if (c.type == 0)
-        estimate_normal(moments, c.x, lower_bound, upper_bound, outcome);
-    else if (c.type == 1)
-        estimate_positive(moments, c.x, c.lower, lower_bound, upper_bound, outcome);
-    else
-        estimate_bounded(moments, c.x, c.lower, c.upper, lower_bound, upper_bound, outcome);
+    const Estimate e = estimate(c.support, c.x, c.lower, c.upper, vec(d.moments(c.count)), quiet_);
+    const double lower_bound = e.lower_bound;
+    const double upper_bound = e.upper_bound;
 
-    EXPECT_NE(outcome, 0) << "nothing was estimated, so nothing was checked";
+    EXPECT_NE(e.outcome, Outcome::none) << "nothing was estimated, so nothing was checked";
     EXPECT_GE(d.cdf_below(c.x), lower_bound - slack) << "L = " << lower_bound;
     EXPECT_LE(d.cdf(c.x), upper_bound + slack) << "U = " << upper_bound;
 }
@@ -80,13 +71,13 @@ const MendCase mend_cases[] = {
     // At the position.  The point of mass 0.1 at x comes out at or a rounding
     // error past x, so the plain sums count it nowhere: without the coincidence
     // margin U = 0.3706 < P(X <= x) = 0.4.
-    {"AtPositionHalfLine", five_atoms, five_masses, 1, 0.0, 0.0, 10, 0.1},
-    {"AtPositionInterval", five_atoms, five_masses, 2, 0.0, 1.0, 10, 0.1},
+    {"AtPositionHalfLine", five_atoms, five_masses, Support::half, 0.0, 0.0, 10, 0.1},
+    {"AtPositionInterval", five_atoms, five_masses, Support::interval, 0.0, 1.0, 10, 0.1},
     // Without the margin U = 0.3852 < P(X <= 1500) = 0.4.
     {"AtPositionScaled",
      {500.0, 1500.0, 3500.0, 7500.0, 15500.0},
      equal_fifths,
-     1,
+     Support::half,
      500.0,
      0.0,
      10,
@@ -97,7 +88,7 @@ const MendCase mend_cases[] = {
     {"ReproducedClusteredAtoms",
      {1.0, 1.001, 1.002, 1.003},
      rising_masses,
-     2,
+     Support::interval,
      0.999,
      1.004,
      8,
@@ -106,7 +97,7 @@ const MendCase mend_cases[] = {
     {"ReproducedNearAtom",
      {19.0, 20.0, 22.0},
      {0.25, 0.5, 0.25},
-     1,
+     Support::half,
      18.945513763205742,
      0.0,
      10,
@@ -117,22 +108,24 @@ const MendCase mend_cases[] = {
     // rounding error of computing them (1e-16 times diagonal products of 1e24
     // and 1e12), so the construction from them has no digits left.  Without
     // the relative test L = 0.1004 and U = 0.2992 < P(X <= 101) = 0.3.
-    {"WholeLineFarAtom", far_atoms, rising_masses, 0, 0.0, 0.0, 7, 101.0},
+    {"WholeLineFarAtom", far_atoms, rising_masses, Support::whole, 0.0, 0.0, 7, 101.0},
     // 11 moments: the 5x5 and 6x6 determinants, 0 exactly, come out as 4.4
     // and 2.5e6.  Without the relative test U = 0.2408 < P(X <= x) = 0.3.
-    {"WholeLineElevenMoments", far_atoms, rising_masses, 0, 0.0, 0.0, 11, 101.0000003},
+    {"WholeLineElevenMoments", far_atoms, rising_masses, Support::whole, 0.0, 0.0, 11, 101.0000003},
 
     // Half-line, first family, through the interval driver.  Without the
     // relative test L = 0.468 > P(X < x) = 0.4 ...
-    {"HalfLineFarBelowAtom", doubling_atoms, equal_fifths, 2, 96.5, 123.5, 10, 103.999999985},
+    {"HalfLineFarBelowAtom", doubling_atoms, equal_fifths, Support::interval, 96.5, 123.5, 10,
+     103.999999985},
     // ... and U = 0.1585 < P(X <= x) = 0.2 (this one needs the whole-line
     // test as well).
-    {"HalfLineFarAboveAtom", doubling_atoms, equal_fifths, 2, 96.5, 123.5, 10, 101.000000015},
+    {"HalfLineFarAboveAtom", doubling_atoms, equal_fifths, Support::interval, 96.5, 123.5, 10,
+     101.000000015},
     // Near the origin too: without it L = 3.3e-4 > P(X < x) = 0.
     {"HalfLineBelowLowestAtom",
      {-2.0, -1.0, 1.0, 2.0},
      {0.25, 0.25, 0.25, 0.25},
-     2,
+     Support::interval,
      -2.04,
      2.08,
      10,

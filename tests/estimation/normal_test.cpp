@@ -27,15 +27,13 @@ class EstimateNormal : public ::testing::TestWithParam<DriverCase> {};
 
 TEST_P(EstimateNormal, MatchesTheWorkedExample) {
     LogFolder log;
+    EstimationContext context = context_for(log);
     const DriverCase& c = GetParam();
     Vector moments = vec(c.moments);
-    double lower_bound = -1;
-    double upper_bound = -1;
-    int outcome = -1;
-    estimate_normal(moments, c.x, lower_bound, upper_bound, outcome);
-    EXPECT_NEAR(lower_bound, c.lower_bound, 1e-12);
-    EXPECT_NEAR(upper_bound, c.upper_bound, 1e-12);
-    EXPECT_EQ(outcome, c.outcome);
+    const Estimate e = estimate_normal(moments, c.x, context);
+    EXPECT_NEAR(e.lower_bound, c.lower_bound, 1e-12);
+    EXPECT_NEAR(e.upper_bound, c.upper_bound, 1e-12);
+    EXPECT_EQ(outcome_of(e), c.outcome);
     EXPECT_EQ(values(moments), c.moments);
     EXPECT_EQ(log.reports(), c.reports);
 }
@@ -70,13 +68,11 @@ TEST(EstimateNormal, FailedLongAttemptLeavesShorterOnesTheirSay) {
     LogFolder log;
     // 1, 0, 1 is fine; its continuation 1, 0, 1, 0, 0.5 has a negative 3 x 3
     // Hankel determinant, so only the attempt on three moments counts.
-    double lower_bound = 0;
-    double upper_bound = 0;
-    int outcome = 0;
-    estimate_normal(vec({1, 0, 1, 0, 0.5}), 1, lower_bound, upper_bound, outcome);
-    EXPECT_NEAR(lower_bound, 0.5, 1e-12);
-    EXPECT_EQ(upper_bound, 1);
-    EXPECT_EQ(outcome, 1);
+    EstimationContext context = context_for(log);
+    const Estimate e = estimate_normal(vec({1, 0, 1, 0, 0.5}), 1, context);
+    EXPECT_NEAR(e.lower_bound, 0.5, 1e-12);
+    EXPECT_EQ(e.upper_bound, 1);
+    EXPECT_EQ(outcome_of(e), 1);
     EXPECT_EQ(log.reports(), std::vector<Report>{not_a_distribution});
 }
 
@@ -85,7 +81,9 @@ TEST(TryNormal, SetsNeutralBoundsBeforeFailing) {
     Vector moments = vec({0.5, 0, 1});
     double lower_bound = 0.3;
     double upper_bound = 0.7;
-    EXPECT_EQ(thrown_code([&] { trynormal(moments, 1, lower_bound, upper_bound); }), 10);
+    EXPECT_EQ(
+        log.thrown_code([&] { trynormal(moments, 1, lower_bound, upper_bound, no_diagnostics); }),
+        10);
     EXPECT_EQ(lower_bound, 0);
     EXPECT_EQ(upper_bound, 1);
 }
@@ -95,7 +93,9 @@ TEST(TryNormal, NoMomentsIsARequestFault) {
     Vector moments = empty_vector();
     double lower_bound = 0;
     double upper_bound = 0;
-    EXPECT_EQ(thrown_code([&] { trynormal(moments, 1, lower_bound, upper_bound); }), 10);
+    EXPECT_EQ(
+        log.thrown_code([&] { trynormal(moments, 1, lower_bound, upper_bound, no_diagnostics); }),
+        10);
     EXPECT_EQ(log.reports(),
               (std::vector<Report>{{"trynormal", "A becsléshez adjon meg momentumokat!"}}));
 }
@@ -116,7 +116,7 @@ TEST(MassNormal, MassOutOfRangeIsReportedByTheRatioFirst) {
     LogFolder log;
     Vector moments = vec({1, 2, 1});
     double mass = 0;
-    EXPECT_EQ(thrown_code([&] { mass_normal(moments, mass); }), 1);
+    EXPECT_EQ(log.thrown_code([&] { mass_normal(moments, mass); }), 1);
     EXPECT_EQ(log.routines(), std::vector<std::string>{"solve_linear_det_eq"});
 }
 

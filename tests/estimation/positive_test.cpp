@@ -17,15 +17,13 @@ std::string diagnostic_line(const char* lower, const char* upper) {
 
 TEST(EstimatePositive, WorkedExampleNeedsNoMove) {
     LogFolder log;
-    DiagnosticCapture diagnostics;
+    CapturedStream diagnostics;
+    EstimationContext context = context_for(log, diagnostics.stream());
     Vector moments = vec({1, 0.5, 1, 3});
-    double lower_bound = 0;
-    double upper_bound = 0;
-    int outcome = 0;
-    estimate_positive(moments, 1, 0, lower_bound, upper_bound, outcome);
-    EXPECT_NEAR(lower_bound, 0.625, 1e-12);
-    EXPECT_NEAR(upper_bound, 23.0 / 24, 1e-12);
-    EXPECT_EQ(outcome, 2);
+    const Estimate e = estimate_positive(moments, 1, 0, context);
+    EXPECT_NEAR(e.lower_bound, 0.625, 1e-12);
+    EXPECT_NEAR(e.upper_bound, 23.0 / 24, 1e-12);
+    EXPECT_EQ(outcome_of(e), 2);
     EXPECT_EQ(diagnostics.text(), diagnostic_line("0.625000", "0.958333"));
     EXPECT_EQ(values(moments), (std::vector<double>{1, 0.5, 1, 3}));
     EXPECT_TRUE(log.reports().empty());
@@ -61,15 +59,13 @@ class EstimatePositivePhases : public ::testing::TestWithParam<PhaseCase> {};
 
 TEST_P(EstimatePositivePhases, CombinesBothPhases) {
     LogFolder log;
-    DiagnosticCapture diagnostics;
+    CapturedStream diagnostics;
+    EstimationContext context = context_for(log, diagnostics.stream());
     const PhaseCase& c = GetParam();
-    double lower_bound = 0;
-    double upper_bound = 0;
-    int outcome = 0;
-    estimate_positive(vec(c.moments), c.x, c.lower, lower_bound, upper_bound, outcome);
-    EXPECT_NEAR(lower_bound, c.lower_bound, 1e-12);
-    EXPECT_NEAR(upper_bound, c.upper_bound, 1e-12);
-    EXPECT_EQ(outcome, c.outcome);
+    const Estimate e = estimate_positive(vec(c.moments), c.x, c.lower, context);
+    EXPECT_NEAR(e.lower_bound, c.lower_bound, 1e-12);
+    EXPECT_NEAR(e.upper_bound, c.upper_bound, 1e-12);
+    EXPECT_EQ(outcome_of(e), c.outcome);
     EXPECT_EQ(diagnostics.text(), c.diagnostic);
     EXPECT_EQ(log.reports(), c.reports);
 }
@@ -133,17 +129,14 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(EstimatePositive, CutMomentsStillGiveBoundsFromTheHalfLine) {
     LogFolder log;
-    DiagnosticCapture diagnostics(false);
+    EstimationContext context = context_for(log);
     // Three points, 0.25 at 0, 0.5 at 1 and 0.25 at 3, and x = 1, lower 0:
     // six moments have a vanishing determinant and are cut to four, which
     // still determine the distribution.
     std::vector<double> m = discrete_moments({0, 1, 3}, {0.25, 0.5, 0.25}, 6);
-    double lower_bound = 0;
-    double upper_bound = 0;
-    int outcome = 0;
-    estimate_positive(vec(m), 1, 0, lower_bound, upper_bound, outcome);
-    EXPECT_NEAR(lower_bound, 0.25, 1e-9);
-    EXPECT_NEAR(upper_bound, 0.75, 1e-9);
+    const Estimate e = estimate_positive(vec(m), 1, 0, context);
+    EXPECT_NEAR(e.lower_bound, 0.25, 1e-9);
+    EXPECT_NEAR(e.upper_bound, 0.75, 1e-9);
 }
 
 TEST(TryPositive, SetsNeutralBoundsBeforeFailing) {
@@ -151,7 +144,9 @@ TEST(TryPositive, SetsNeutralBoundsBeforeFailing) {
     Vector moments = vec({1, 0.5, 1});
     double lower_bound = 0.3;
     double upper_bound = 0.7;
-    EXPECT_EQ(thrown_code([&] { trypositive(moments, 1, 0, lower_bound, upper_bound); }), 10);
+    EXPECT_EQ(log.thrown_code(
+                  [&] { trypositive(moments, 1, 0, lower_bound, upper_bound, no_diagnostics); }),
+              10);
     EXPECT_EQ(lower_bound, 0);
     EXPECT_EQ(upper_bound, 1);
     EXPECT_EQ(
@@ -166,7 +161,9 @@ TEST(TryPositive, NegativeDeterminantOfEitherFamilyIsReported) {
     Vector moments = vec({1, -0.5, 1, 0.5});
     double lower_bound = 0;
     double upper_bound = 0;
-    EXPECT_EQ(thrown_code([&] { trypositive(moments, 1, 0, lower_bound, upper_bound); }), 1);
+    EXPECT_EQ(log.thrown_code(
+                  [&] { trypositive(moments, 1, 0, lower_bound, upper_bound, no_diagnostics); }),
+              1);
     EXPECT_EQ(log.reports(), (std::vector<Report>{{"trypositive", "Ezek a momentumok nem "
                                                                   "határoznak meg pozitív "
                                                                   "eloszlást!"}}));
@@ -184,11 +181,9 @@ protected:
 
 TEST_F(CommaLocale, DiagnosticLineKeepsThePoint) {
     LogFolder log;
-    DiagnosticCapture diagnostics;
-    double lower_bound = 0;
-    double upper_bound = 0;
-    int outcome = 0;
-    estimate_positive(vec({1, 0.5, 1, 3}), 1, 0, lower_bound, upper_bound, outcome);
+    CapturedStream diagnostics;
+    EstimationContext context = context_for(log, diagnostics.stream());
+    estimate_positive(vec({1, 0.5, 1, 3}), 1, 0, context);
     EXPECT_EQ(diagnostics.text(), diagnostic_line("0.625000", "0.958333"));
 }
 

@@ -6,9 +6,7 @@
 // one of its kinds, and outcome 0 comes with exactly 0 and 1.  The sanitizer
 // build runs these too.
 
-#include "estimation/bounded.h"
-#include "estimation/normal.h"
-#include "estimation/positive.h"
+#include "estimation/estimate.h"
 
 #include "estimation_support.h"
 
@@ -29,13 +27,6 @@ struct MomentList {
     const char* label;
     std::vector<double> values;
 };
-
-std::vector<double> uniform_moments(int count) {
-    std::vector<double> m;
-    for (int k = 0; k < count; ++k)
-        m.push_back(1.0 / (k + 1));
-    return m;
-}
 
 // Moments of the point mass at 0.5: 1, 0.5, 0.25, ...
 std::vector<double> point_mass_moments(int count) {
@@ -123,26 +114,13 @@ struct Result {
     int outcome = -7;
 };
 
-enum class Driver { normal, positive, bounded };
-
-Result run(Driver driver, const std::vector<double>& values, const Request& r) {
+// The driver of a support is the one estimate() runs for it.
+Result run(Support driver, const std::vector<double>& values, const Request& r,
+           EstimationContext& context) {
     Vector moments = values.empty() ? empty_vector() : vec(values);
-    Result result;
-    switch (driver) {
-    case Driver::normal:
-        estimate_normal(moments, r.x, result.lower_bound, result.upper_bound, result.outcome);
-        break;
-    case Driver::positive:
-        estimate_positive(moments, r.x, r.lower, result.lower_bound, result.upper_bound,
-                          result.outcome);
-        break;
-    case Driver::bounded:
-        estimate_bounded(moments, r.x, r.lower, r.upper, result.lower_bound, result.upper_bound,
-                         result.outcome);
-        break;
-    }
+    const Estimate e = estimate(driver, r.x, r.lower, r.upper, moments, context);
     EXPECT_TRUE(same_bits(moments, values)) << "the caller's moments changed";
-    return result;
+    return Result{e.lower_bound, e.upper_bound, outcome_of(e)};
 }
 
 bool is_probability(double value) {
@@ -167,18 +145,18 @@ void expect_sound(const Result& r, int largest_outcome, const std::string& where
 // the half-line and whole-line attempts too.  The other long lists, whose
 // determinants vanish from a low order on, run inside and at a position that is
 // not a number.
-bool worth_running(const MomentList& list, const Request& request, Driver driver) {
+bool worth_running(const MomentList& list, const Request& request, Support driver) {
     std::string label = request.label;
     if (list.values.size() < 200)
         return true;
     if (std::string(list.label) == "uniform_200")
-        return driver == Driver::bounded && label == "inside";
+        return driver == Support::interval && label == "inside";
     return label == "inside" || label == "nan_position";
 }
 
 struct DriverCase {
     const char* label;
-    Driver driver;
+    Support driver;
     int largest_outcome;
 };
 
@@ -186,13 +164,11 @@ std::ostream& operator<<(std::ostream& out, const DriverCase& c) {
     return out << c.label;
 }
 
-class Robustness : public ::testing::TestWithParam<DriverCase> {
-protected:
-    DiagnosticCapture silenced_{false};
-};
+class Robustness : public ::testing::TestWithParam<DriverCase> {};
 
 TEST_P(Robustness, EveryHostileRequestEndsWithSoundBounds) {
     LogFolder log;
+    EstimationContext context = context_for(log);
     const DriverCase& c = GetParam();
     for (const MomentList& list : moment_lists()) {
         for (const Request& request : requests) {
@@ -200,7 +176,7 @@ TEST_P(Robustness, EveryHostileRequestEndsWithSoundBounds) {
                 continue;
             std::string where = std::string(list.label) + " at " + request.label;
             Result r;
-            EXPECT_NO_THROW(r = run(c.driver, list.values, request)) << where;
+            EXPECT_NO_THROW(r = run(c.driver, list.values, request, context)) << where;
             expect_sound(r, c.largest_outcome, where);
         }
     }
@@ -210,14 +186,16 @@ TEST_P(Robustness, EveryHostileRequestEndsWithSoundBounds) {
 // run, so the bounds stay 0 and 1.
 TEST_P(Robustness, RequestsNoAttemptCanUseGiveTheNeutralBounds) {
     LogFolder log;
+    EstimationContext context = context_for(log);
     const DriverCase& c = GetParam();
     for (const char* label : {"empty", "one", "two", "first_not_one"}) {
-        Result r = run(c.driver, list_named(label), request_named("inside"));
+        Result r = run(c.driver, list_named(label), request_named("inside"), context);
         EXPECT_EQ(r.outcome, 0) << label;
         EXPECT_EQ(r.lower_bound, 0.0) << label;
         EXPECT_EQ(r.upper_bound, 1.0) << label;
     }
-    Result unknown_position = run(c.driver, uniform_moments(9), request_named("nan_position"));
+    Result unknown_position =
+        run(c.driver, uniform_moments(9), request_named("nan_position"), context);
     EXPECT_EQ(unknown_position.outcome, 0);
 }
 
@@ -225,8 +203,9 @@ TEST_P(Robustness, RequestsNoAttemptCanUseGiveTheNeutralBounds) {
 // do not pass merely because every request fails.
 TEST_P(Robustness, SoundRequestStillTightens) {
     LogFolder log;
+    EstimationContext context = context_for(log);
     const DriverCase& c = GetParam();
-    Result r = run(c.driver, uniform_moments(9), request_named("inside"));
+    Result r = run(c.driver, uniform_moments(9), request_named("inside"), context);
     EXPECT_GE(r.outcome, 1);
     EXPECT_LE(r.outcome, c.largest_outcome);
     EXPECT_LE(r.lower_bound, 0.3);
@@ -235,9 +214,9 @@ TEST_P(Robustness, SoundRequestStillTightens) {
 }
 
 const DriverCase driver_cases[] = {
-    {"estimate_normal", Driver::normal, 1},
-    {"estimate_positive", Driver::positive, 2},
-    {"estimate_bounded", Driver::bounded, 3},
+    {"estimate_normal", Support::whole, 1},
+    {"estimate_positive", Support::half, 2},
+    {"estimate_bounded", Support::interval, 3},
 };
 
 INSTANTIATE_TEST_SUITE_P(Drivers, Robustness, ::testing::ValuesIn(driver_cases),

@@ -4,7 +4,7 @@
 #include "numeric/complex.h"
 #include "numeric/roots.h"
 
-#include "test_support.h"
+#include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -15,10 +15,9 @@
 #include <string>
 #include <vector>
 
-using test_support::DiagnosticCapture;
+using test_support::CapturedStream;
 using test_support::LogFolder;
 using test_support::logged_failure;
-using test_support::thrown_code;
 
 namespace {
 
@@ -38,8 +37,8 @@ void PrintTo(const PrintCase& c, std::ostream* os) {
 class ComplexPrint : public testing::TestWithParam<PrintCase> {};
 
 TEST_P(ComplexPrint, WritesRealPlusImaginaryToTheSink) {
-    DiagnosticCapture capture;
-    GetParam().z.print();
+    CapturedStream capture;
+    GetParam().z.print(DiagnosticSink(capture.stream()));
     EXPECT_EQ(capture.text(), GetParam().text);
 }
 
@@ -108,7 +107,7 @@ class ComplexZeroDivisor : public testing::TestWithParam<DivisorCase> {};
 
 TEST_P(ComplexZeroDivisor, IsReported) {
     LogFolder folder;
-    EXPECT_EQ(thrown_code(GetParam().action), 1);
+    EXPECT_EQ(folder.thrown_code(GetParam().action), 1);
     EXPECT_NE(folder.log().find(logged_failure("Complex::/", "Nullával való osztás!")),
               std::string::npos);
 }
@@ -137,10 +136,10 @@ void PrintTo(const RootsCase& c, std::ostream* os) {
 class Roots : public testing::TestWithParam<RootsCase> {};
 
 TEST_P(Roots, FindsTheRootsInTheirOrderWithoutDiagnostics) {
-    DiagnosticCapture capture;
+    CapturedStream capture;
     const Vector polynomial = make_vector(GetParam().polynomial);
     Vector results(polynomial.length - 1);
-    roots(polynomial, results);
+    roots(polynomial, results, DiagnosticSink(capture.stream()));
     for (int i = 0; i < results.length; ++i)
         EXPECT_NEAR(results[i], GetParam().expected[i], GetParam().tolerance) << "root " << i;
     EXPECT_EQ(capture.text(), "");
@@ -159,7 +158,7 @@ INSTANTIATE_TEST_SUITE_P(Polynomials, Roots,
 TEST(Roots, QuarticWithDistinctRealRootsGivesAllOfThem) {
     const Vector polynomial = make_vector({-3.75, 7.625, 1.625, -4.25, 1}); // 0.5, -1.25, 2, 3
     Vector results(4);
-    roots(polynomial, results);
+    roots(polynomial, results, DiagnosticSink());
     std::vector<double> found(results.data, results.data + 4);
     std::sort(found.begin(), found.end());
     const std::vector<double> expected = {-1.25, 0.5, 2, 3};
@@ -168,10 +167,10 @@ TEST(Roots, QuarticWithDistinctRealRootsGivesAllOfThem) {
 }
 
 TEST(Roots, NotRealRootWritesOneDiagnosticLineAndCarriesOn) {
-    DiagnosticCapture capture;
+    CapturedStream capture;
     const Vector polynomial = make_vector({-2, 1, -2, 1}); // (x - 2)(x^2 + 1)
     Vector results(3);
-    roots(polynomial, results);
+    roots(polynomial, results, DiagnosticSink(capture.stream()));
     EXPECT_NEAR(results[0], 1.0, 1e-6);
     EXPECT_NEAR(results[1], 1.0, 1e-6);
     EXPECT_NEAR(results[2], 0.0, 1e-6);
@@ -199,7 +198,7 @@ TEST_P(RootFailures, AreReportedWithCodeOne) {
     LogFolder folder;
     const Vector polynomial = make_vector(GetParam().polynomial);
     Vector results(GetParam().result_length);
-    EXPECT_EQ(thrown_code([&] { roots(polynomial, results); }), 1);
+    EXPECT_EQ(folder.thrown_code([&] { roots(polynomial, results, DiagnosticSink()); }), 1);
     EXPECT_NE(folder.log().find(logged_failure(GetParam().routine, GetParam().message)),
               std::string::npos)
         << folder.log();

@@ -4,7 +4,7 @@
 #include "numeric/error_log.h"
 #include "numeric/vector.h"
 
-#include "test_support.h"
+#include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,6 @@ using test_support::cp1250;
 using test_support::FixedRequest;
 using test_support::LogFolder;
 using test_support::read_file;
-using test_support::thrown_code;
 using test_support::write_file;
 
 namespace {
@@ -59,6 +58,10 @@ void drop_too_many() {
     v.drop(4);
 }
 
+void fail_r_m() {
+    throw Failure("r", "m", FailureCode::computation);
+}
+
 // The text between the type line's blank and the moments header.
 std::string type_rows(const std::string& log) {
     const std::string start = cp1250("\nA becslés típusa: ");
@@ -72,17 +75,15 @@ std::string type_rows(const std::string& log) {
 TEST(ErrorLogFile, FreshLogHoldsBannerThenTheWorkedExample) {
     LogFolder folder;
     const FixedRequest request = worked_example_request();
-    set_request_source(&request);
-    EXPECT_EQ(thrown_code(drop_too_many), 1);
+    EXPECT_EQ(folder.thrown_code(drop_too_many, &request), 1);
     EXPECT_EQ(folder.log(), banner + worked_example_report);
 }
 
 TEST(ErrorLogFile, SecondReportIsAppendedWithoutRepeatingTheBanner) {
     LogFolder folder;
     const FixedRequest request = worked_example_request();
-    set_request_source(&request);
-    EXPECT_EQ(thrown_code(drop_too_many), 1);
-    EXPECT_EQ(thrown_code(drop_too_many), 1);
+    EXPECT_EQ(folder.thrown_code(drop_too_many, &request), 1);
+    EXPECT_EQ(folder.thrown_code(drop_too_many, &request), 1);
     EXPECT_EQ(folder.log(), banner + worked_example_report + worked_example_report);
 }
 
@@ -101,9 +102,8 @@ class ErrorLogBanner : public testing::TestWithParam<ExistingLog> {};
 TEST_P(ErrorLogBanner, RestartsUnlessTheFirstLineIsExactlyTheBanner) {
     LogFolder folder;
     const FixedRequest request = worked_example_request();
-    set_request_source(&request);
     write_file(folder.log_path(), GetParam().content);
-    EXPECT_EQ(thrown_code(drop_too_many), 1);
+    EXPECT_EQ(folder.thrown_code(drop_too_many, &request), 1);
     const std::string expected =
         (GetParam().kept ? GetParam().content : banner) + worked_example_report;
     EXPECT_EQ(folder.log(), expected);
@@ -141,8 +141,9 @@ TEST_P(ErrorLogTypeRows, WritesTheLimitsThatTheTypeHas) {
     request.type_ = GetParam().type;
     request.lower_ = -1.25;
     request.upper_ = 3.5;
-    set_request_source(&request);
-    EXPECT_EQ(thrown_code([] { report_error("trybounded", "x", 10); }), 10);
+    EXPECT_EQ(folder.thrown_code([] { throw Failure("trybounded", "x", FailureCode::request); },
+                                 &request),
+              10);
     EXPECT_EQ(type_rows(folder.log()), cp1250(GetParam().rows));
 }
 
@@ -159,8 +160,7 @@ TEST(ErrorLogRows, NoMomentsEndsWithTheHeaderAndOneEmptyLine) {
     LogFolder folder;
     FixedRequest request;
     request.position_ = -2.0;
-    set_request_source(&request);
-    EXPECT_EQ(thrown_code([] { report_error("r", "m", 1); }), 1);
+    EXPECT_EQ(folder.thrown_code(fail_r_m, &request), 1);
     const std::string tail = "\nA momentumok:\n-------------\n\n";
     const std::string log = folder.log();
     ASSERT_GE(log.size(), tail.size());
@@ -170,8 +170,10 @@ TEST(ErrorLogRows, NoMomentsEndsWithTheHeaderAndOneEmptyLine) {
 
 TEST(ErrorLogRows, WithoutARequestSourceTheRequestIsEmpty) {
     LogFolder folder;
-    set_request_source(nullptr);
-    EXPECT_EQ(thrown_code([] { report_error("Matrix::ludet", "Túl kicsi Hankel-mátrix!", 1); }), 1);
+    EXPECT_EQ(folder.thrown_code([] {
+        throw Failure("Matrix::ludet", "Túl kicsi Hankel-mátrix!", FailureCode::computation);
+    }),
+              1);
     const std::string expected =
         banner + cp1250("\n//****************** HIBA ******************\\\n"
                         "\nHiba a következő függvényben: Matrix::ludet"
@@ -187,8 +189,7 @@ TEST(ErrorLogRows, IndexIsPaddedToTwoCharactersAndValuesUseSixDecimals) {
     FixedRequest request;
     for (int i = 0; i < 11; ++i)
         request.moments_.push_back(i == 10 ? -1234.5678915 : 0.1 * i);
-    set_request_source(&request);
-    EXPECT_EQ(thrown_code([] { report_error("r", "m", 1); }), 1);
+    EXPECT_EQ(folder.thrown_code(fail_r_m, &request), 1);
     const std::string log = folder.log();
     EXPECT_NE(log.find("\n 0. momentum = 0.000000\n 1. momentum = 0.100000\n"), std::string::npos);
     EXPECT_NE(log.find("\n 9. momentum = 0.900000\n10. momentum = -1234.567892\n"),
@@ -197,7 +198,9 @@ TEST(ErrorLogRows, IndexIsPaddedToTwoCharactersAndValuesUseSixDecimals) {
 
 TEST(ErrorLogText, HungarianLettersBecomeSingleWindows1250Bytes) {
     LogFolder folder;
-    EXPECT_EQ(thrown_code([] { report_error("áéíóöőúüű", "ÁÉÍÓÖŐÚÜŰ", 1); }), 1);
+    EXPECT_EQ(folder.thrown_code(
+                  [] { throw Failure("áéíóöőúüű", "ÁÉÍÓÖŐÚÜŰ", FailureCode::computation); }),
+              1);
     EXPECT_NE(folder.log().find(": \xE1\xE9\xED\xF3\xF6\xF5\xFA\xFC\xFB\nA hiba le\xEDr\xE1"
                                 "sa: \xC1\xC9\xCD\xD3\xD6\xD5\xDA\xDC\xDB\n"),
               std::string::npos);
@@ -206,14 +209,21 @@ TEST(ErrorLogText, HungarianLettersBecomeSingleWindows1250Bytes) {
 TEST(ErrorLogText, LettersOutsideTheCodePageAndBrokenSequencesBecomeQuestionMarks) {
     LogFolder folder;
     // "ÿ", the euro sign, a lone continuation byte and a cut two-byte sequence.
-    EXPECT_EQ(thrown_code([] { report_error("a\xC3\xBF|\xE2\x82\xAC|\x80|\xC3", "m", 1); }), 1);
+    EXPECT_EQ(folder.thrown_code([] {
+        throw Failure("a\xC3\xBF|\xE2\x82\xAC|\x80|\xC3", "m", FailureCode::computation);
+    }),
+              1);
     EXPECT_NE(folder.log().find(": a?|?|?|?\n"), std::string::npos);
 }
 
 TEST(ErrorLogCodes, TheCodeGivenIsTheIntThrown) {
     LogFolder folder;
+    EXPECT_EQ(failure_code_number(FailureCode::computation), 1);
+    EXPECT_EQ(failure_code_number(FailureCode::request), 10);
     for (int code : {1, 10, -3, 0})
-        EXPECT_EQ(thrown_code([code] { report_error("r", "m", code); }), code);
+        EXPECT_EQ(
+            folder.thrown_code([code] { throw Failure("r", "m", static_cast<FailureCode>(code)); }),
+            code);
 }
 
 TEST(ErrorLogCompanions, AssetReturnsAPointerUnchangedAndWritesNothing) {
@@ -225,7 +235,7 @@ TEST(ErrorLogCompanions, AssetReturnsAPointerUnchangedAndWritesNothing) {
 
 TEST(ErrorLogCompanions, AssetReportsANullPointerAsExhaustedMemory) {
     LogFolder folder;
-    EXPECT_EQ(thrown_code([] { asset(static_cast<double*>(nullptr)); }), 1);
+    EXPECT_EQ(folder.thrown_code([] { asset(static_cast<double*>(nullptr)); }), 1);
     EXPECT_NE(folder.log().find(test_support::logged_failure("asset", "Nincs elég memória!")),
               std::string::npos);
 }
@@ -239,12 +249,13 @@ TEST(ErrorLogCompanions, WarningsLeaveTheLogUntouched) {
     EXPECT_EQ(folder.log(), "something else\n");
 }
 
-TEST(ErrorLogCompanions, DisabledLogWritesNothingButStillThrows) {
+TEST(ErrorLogCompanions, AFailureWritesNothingWhereItIsThrown) {
     LogFolder folder;
-    set_error_log_enabled(false);
     test_support::StreamCapture err(stderr);
-    EXPECT_EQ(thrown_code([] { report_error("r", "m", 10); }), 10);
+    EXPECT_EQ(test_support::thrown_code([] { throw Failure("r", "m", FailureCode::request); }), 10);
+    EXPECT_EQ(test_support::thrown_code(drop_too_many), 1);
     EXPECT_FALSE(std::filesystem::exists(folder.log_path()));
+    EXPECT_FALSE(std::filesystem::exists("error.log"));
     EXPECT_EQ(err.text(), "");
 }
 
@@ -265,11 +276,10 @@ TEST_P(ErrorLogUnwritable, ReportGoesToStandardErrorAndTheCodeIsThrown) {
     LogFolder folder;
     GetParam().prepare(folder.folder());
     const std::string path = folder.folder() + GetParam().relative_path;
-    set_error_log_path(path);
-    set_request_source(nullptr);
     test_support::StreamCapture err(stderr);
-    EXPECT_EQ(
-        thrown_code([] { report_error("Vector::drop", "Túl sokat elemet akar eldobni!", 1); }), 1);
+    write_error_report(
+        path, nullptr,
+        Failure("Vector::drop", "Túl sokat elemet akar eldobni!", FailureCode::computation));
     const std::string expected = "\n//****************** HIBA ******************\\\n"
                                  "\nHiba a következő függvényben: Vector::drop"
                                  "\nA hiba leírása: Túl sokat elemet akar eldobni!\n"
@@ -297,10 +307,10 @@ TEST(ErrorLogUnwritable, ProgramCarriesOnAndLaterReportsReachTheLogAgain) {
     std::filesystem::create_directory(folder.log_path());
     {
         test_support::StreamCapture err(stderr);
-        EXPECT_EQ(thrown_code([] { report_error("r", "m", 1); }), 1);
+        EXPECT_EQ(folder.thrown_code(fail_r_m), 1);
     }
     std::filesystem::remove(folder.log_path());
-    EXPECT_EQ(thrown_code([] { report_error("r", "m", 1); }), 1);
+    EXPECT_EQ(folder.thrown_code(fail_r_m), 1);
     EXPECT_EQ(folder.log().substr(0, banner.size() + 1), banner + "\n");
 }
 

@@ -4,7 +4,7 @@
 #include "numeric/error_log.h"
 #include "numeric/number_text.h"
 
-#include "test_support.h"
+#include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -31,8 +31,8 @@ TEST_F(CommaLocale, LogWritesNumbersWithAPoint) {
     request.lower_ = -1.5;
     request.upper_ = 2.25;
     request.moments_ = {1.0, 0.125};
-    set_request_source(&request);
-    EXPECT_EQ(test_support::thrown_code([] { report_error("r", "m", 1); }), 1);
+    EXPECT_EQ(
+        folder.thrown_code([] { throw Failure("r", "m", FailureCode::computation); }, &request), 1);
     const std::string log = folder.log();
     EXPECT_NE(log.find(test_support::cp1250("Pozíció = 0.500000\n")), std::string::npos);
     EXPECT_NE(log.find(test_support::cp1250("alsó határ = -1.500000\n")), std::string::npos);

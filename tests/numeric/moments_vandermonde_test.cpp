@@ -3,7 +3,7 @@
 #include "numeric/moments.h"
 #include "numeric/vandermonde.h"
 
-#include "test_support.h"
+#include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,6 @@
 
 using test_support::LogFolder;
 using test_support::logged_failure;
-using test_support::thrown_code;
 
 namespace {
 
@@ -63,7 +62,7 @@ class BinomialFailures : public testing::TestWithParam<BinomialFailure> {};
 
 TEST_P(BinomialFailures, NegativeArgumentsAreTestedFirst) {
     LogFolder folder;
-    EXPECT_EQ(thrown_code([] { (void)binomial(GetParam().n, GetParam().k); }), 1);
+    EXPECT_EQ(folder.thrown_code([] { (void)binomial(GetParam().n, GetParam().k); }), 1);
     EXPECT_NE(folder.log().find(logged_failure("binomial", GetParam().message)), std::string::npos);
 }
 
@@ -220,7 +219,7 @@ TEST_P(VandermondeLengths, MismatchIsReportedAndTheMassesUntouched) {
     qs.drop(-(qs.length - GetParam().qs));
     for (int i = 0; i < ws.length; ++i)
         ws[i] = 5.0;
-    EXPECT_EQ(thrown_code([&] { vandermonde(xs, ws, qs); }), 1);
+    EXPECT_EQ(folder.thrown_code([&] { vandermonde(xs, ws, qs); }), 1);
     for (int i = 0; i < ws.length; ++i)
         EXPECT_EQ(ws[i], 5.0);
     EXPECT_NE(folder.log().find(logged_failure("vandermonde", "Hibás paramétermegadás!")),

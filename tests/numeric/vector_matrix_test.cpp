@@ -4,7 +4,7 @@
 #include "numeric/matrix.h"
 #include "numeric/vector.h"
 
-#include "test_support.h"
+#include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,6 @@
 
 using test_support::LogFolder;
 using test_support::logged_failure;
-using test_support::thrown_code;
 
 namespace {
 
@@ -117,7 +116,7 @@ class VectorDropTooMany : public testing::TestWithParam<int> {};
 TEST_P(VectorDropTooMany, IsReportedAndLeavesTheVectorIntact) {
     LogFolder folder;
     Vector v = make_vector({1, 2, 3, 4, 5});
-    EXPECT_EQ(thrown_code([&] { v.drop(GetParam()); }), 1);
+    EXPECT_EQ(folder.thrown_code([&] { v.drop(GetParam()); }), 1);
     EXPECT_EQ(elements(v), (std::vector<double>{1, 2, 3, 4, 5}));
     EXPECT_NE(folder.log().find(logged_failure("Vector::drop", "Túl sokat elemet akar eldobni!")),
               std::string::npos);
@@ -227,7 +226,7 @@ TEST(MatrixLu, DamagedDimensionIsReported) {
     LogFolder folder;
     Matrix m(1);
     m.dimension = 0;
-    EXPECT_EQ(thrown_code([&] { (void)m.ludet(); }), 1);
+    EXPECT_EQ(folder.thrown_code([&] { (void)m.ludet(); }), 1);
     m.dimension = 1;
     EXPECT_NE(folder.log().find(logged_failure("Matrix::ludet", "Túl kicsi Hankel-mátrix!")),
               std::string::npos);
@@ -259,7 +258,7 @@ class VectorMatrixPreconditions : public testing::TestWithParam<Precondition> {}
 
 TEST_P(VectorMatrixPreconditions, ReportedWithCodeOne) {
     LogFolder folder;
-    EXPECT_EQ(thrown_code(GetParam().action), 1);
+    EXPECT_EQ(folder.thrown_code(GetParam().action), 1);
     EXPECT_NE(folder.log().find(logged_failure(GetParam().routine, GetParam().message)),
               std::string::npos)
         << folder.log();

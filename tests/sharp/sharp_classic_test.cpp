@@ -1,14 +1,11 @@
 // The sharp bounds are never looser than the classic estimation's where the
 // classic drivers tightened anything at all.
 
-#include "estimation/bounded.h"
-#include "estimation/normal.h"
-#include "estimation/positive.h"
-#include "numeric/diagnostics.h"
-#include "numeric/error_log.h"
+#include "estimation/estimate.h"
 #include "numeric/vector.h"
 #include "sharp/sharp.h"
 #include "tests/sharp/known_distributions.h"
+#include "tests/support/contexts.h"
 
 #include <gtest/gtest.h>
 
@@ -17,23 +14,7 @@
 
 namespace {
 
-class SharpAgainstClassic : public ::testing::Test {
-protected:
-    void SetUp() override {
-        log_was_enabled_ = error_log_enabled();
-        stream_ = diagnostic_stream();
-        set_error_log_enabled(false);
-        set_diagnostic_stream(nullptr);
-    }
-    void TearDown() override {
-        set_error_log_enabled(log_was_enabled_);
-        set_diagnostic_stream(stream_);
-    }
-
-private:
-    bool log_was_enabled_ = true;
-    std::FILE* stream_ = nullptr;
-};
+class SharpAgainstClassic : public ::testing::Test {};
 
 struct Classic {
     double lower_bound = 0.0;
@@ -41,16 +22,12 @@ struct Classic {
     int outcome = 0;
 };
 
+// The classic estimation with neither log nor diagnostics.
 Classic classic_bounds(const SupportChoice& s, const std::vector<double>& c, double x) {
-    Vector moments(c.data(), static_cast<int>(c.size()));
-    Classic r;
-    if (s.type == 0)
-        estimate_normal(moments, x, r.lower_bound, r.upper_bound, r.outcome);
-    else if (s.type == 1)
-        estimate_positive(moments, x, s.lower, r.lower_bound, r.upper_bound, r.outcome);
-    else
-        estimate_bounded(moments, x, s.lower, s.upper, r.lower_bound, r.upper_bound, r.outcome);
-    return r;
+    EstimationContext quiet = test_support::quiet_context();
+    const Estimate e = estimate(*support_from_index(s.type), x, s.lower, s.upper, c.data(),
+                                static_cast<int>(c.size()), quiet);
+    return Classic{e.lower_bound, e.upper_bound, outcome_index(e.outcome)};
 }
 
 TEST_F(SharpAgainstClassic, NeverLooser) {
