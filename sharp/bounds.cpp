@@ -15,7 +15,13 @@ namespace {
 
 // A Radau coefficient beyond this is a node at infinity (its mass <= 1e-200).
 constexpr double big_node = 1e100;
+// Stand-in for a zero Sturm pivot (see jacobi.cpp).
 constexpr double tiny = std::numeric_limits<double>::min();
+// Padding of the Gershgorin interval that brackets the outermost Radau nodes:
+// an absolute part of one standard deviation and a relative part, so that
+// the outer brackets strictly contain their node after rounding.
+constexpr double outer_padding_absolute = 1.0;
+constexpr double outer_padding_relative = 1e-8;
 
 double weight_at(SharpWeight weight, double lower, double upper, double t) {
     switch (weight) {
@@ -117,7 +123,8 @@ NodeSums radau_sums(const Form& form, const Position& pos, bool need_below, bool
     double outer_lo = 0.0;
     double outer_hi = 0.0;
     gershgorin(alpha, beta, m, alpha_tilde, outer_lo, outer_hi);
-    double pad = 1.0 + 1e-8 * std::max(std::fabs(outer_lo), std::fabs(outer_hi));
+    double pad = outer_padding_absolute +
+                 outer_padding_relative * std::max(std::fabs(outer_lo), std::fabs(outer_hi));
     outer_lo -= pad;
     outer_hi += pad;
     for (int k = 0; k <= m; ++k) {

@@ -4,6 +4,12 @@
 
 #include <cmath>
 
+// The error-free transformations below rely on every operation being rounded
+// as written; value-changing optimisations make two_sum inexact.
+#if defined(__FAST_MATH__)
+#error "sharp/double_double.h needs IEEE arithmetic: do not compile it with -ffast-math"
+#endif
+
 namespace sharp_detail {
 
 struct DoubleDouble {

@@ -96,7 +96,7 @@ TEST(SharpExample, CoinAtomsAndWideningAreTiny) {
     EXPECT_NEAR(analysis.atoms[1].point, 1.0, 1e-12);
     EXPECT_NEAR(analysis.atoms[0].mass, 0.5, 1e-12);
     EXPECT_NEAR(analysis.atoms[1].mass, 0.5, 1e-12);
-    EXPECT_LT(analysis.determinate.widening, 1e-13);
+    EXPECT_LT(analysis.widening, 1e-13);
 }
 
 // c4 = 1 + eps keeps the coin answer instead of falling back to the

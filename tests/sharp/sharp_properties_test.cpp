@@ -108,8 +108,7 @@ TEST(SharpInvariance, AffineChangeOfUnitsLeavesTheBoundsAlone) {
                             continue;
                         // A determinate answer is widened by the rounding level of
                         // its own data, which the change of units alters.
-                        double slack =
-                            1e-7 + base.determinate.widening + moved.determinate.widening;
+                        double slack = 1e-7 + base.widening + moved.widening;
                         EXPECT_NEAR(bt.lower_bound, b.lower_bound, slack)
                             << d.name << " " << support_text(support) << " n=" << count
                             << " s=" << tr.scale << " x=" << x;
@@ -158,7 +157,7 @@ TEST(SharpDeterminate, FewAtomsAreRecognisedWithTheirPointsAndMasses) {
                 }
                 // At an atom: L = F(x-), U = F(x), up to the widening by the
                 // atoms' own uncertainty, which is small for separated atoms.
-                double widening = analysis.determinate.widening;
+                double widening = analysis.widening;
                 EXPECT_LT(widening, 1e-6);
                 for (double x : ac.points) {
                     SharpBounds b = sharp_bounds_at(analysis, x);
