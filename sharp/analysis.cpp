@@ -1,8 +1,11 @@
-// The analysis of one moment list: input checks, the single-atom case, and
-// the verdict over the degrees, from the full list down.  The parts live in
-// standardise.cpp (units), recurrence.cpp (Hankel forms and their pivots) and
-// determinate.cpp (the distribution of a singular form).
+// The analysis of one moment list: input checks, units and tolerances, the
+// Hankel forms of every degree (in double, or in double-double where double
+// cannot tell a pivot from the tolerance of the moments), and the verdict.
+// The parts live in standardise.cpp (units and tolerances), recurrence.cpp
+// (Hankel forms and their pivots), determinate.cpp (the distribution of a
+// singular form) and certificate.cpp (the dual polynomials behind every bound).
 
+#include "sharp/certificate.h"
 #include "sharp/determinate.h"
 #include "sharp/double_double.h"
 #include "sharp/jacobi.h"
@@ -16,6 +19,8 @@
 #include <string>
 
 using namespace sharp_detail;
+
+static_assert(max_degree < 32, "candidate degrees are kept as bits of a 32-bit mask");
 
 const char* status_name(SharpStatus status) {
     switch (status) {
@@ -58,7 +63,8 @@ void set_verdict(SharpAnalysis& analysis, SharpStatus status, int used, std::str
 }
 
 // The reasons a request cannot be analysed at all; empty when it can.
-std::string invalid_reason(int type, double lower, double upper, const double* moments, int count) {
+std::string invalid_reason(int type, double lower, double upper, const double* moments, int count,
+                           double centre) {
     if (type < 0 || type > 2)
         return "Unknown support type.";
     if (count < 1 || moments == nullptr)
@@ -68,6 +74,8 @@ std::string invalid_reason(int type, double lower, double upper, const double* m
             return "Every moment must be a finite number.";
     if (moments[0] != 1.0)
         return "The first moment must be exactly 1.";
+    if (!std::isfinite(centre))
+        return "The centre of the moments must be a finite number.";
     if (type >= 1 && !std::isfinite(lower))
         return "The lower limit must be a finite number.";
     if (type == 2 && !(std::isfinite(upper) && lower < upper))
@@ -75,99 +83,83 @@ std::string invalid_reason(int type, double lower, double upper, const double* m
     return {};
 }
 
-// Zero variance within rounding: the only candidate is one atom at the mean.
-void analyse_one_atom(SharpAnalysis& analysis, const double* c, int n, double noise) {
-    double mean = c[1];
-    double tolerance = tol_single_atom * std::fabs(mean) + std::sqrt(noise);
-    bool inside = (analysis.type == 0 || mean >= analysis.lower - tolerance) &&
-                  (analysis.type != 2 || mean <= analysis.upper + tolerance);
-    if (!inside) {
-        set_verdict(analysis, SharpStatus::infeasible, n,
-                    "The variance is zero and the mean lies outside the support.");
-        return;
+// The power of two nearest to value (> 0): dividing by its powers is exact.
+double power_of_two_near(double value) {
+    if (!(value > 0.0) || !std::isfinite(value))
+        return 1.0;
+    return std::ldexp(1.0, std::ilogb(value));
+}
+
+double original_point(const SharpAnalysis& analysis, double t) {
+    const Units& u = analysis.units;
+    if (analysis.type >= 1 && t == u.lower)
+        return analysis.lower;
+    if (analysis.type == 2 && t == u.upper)
+        return analysis.upper;
+    return to_double(add(two_sum(u.centre, u.shift), two_prod(u.scale, t)));
+}
+
+// The largest amount by which moments within their tolerance let the bounds
+// of the determinate distribution move, probed half-way between its atoms.
+double law_widening(const Units& u, const Discrete& law) {
+    CertNode nodes[max_atoms];
+    double points[max_atoms];
+    for (int i = 0; i < law.count; ++i) {
+        nodes[i] = {law.point[i], !law.at_end[i]};
+        points[i] = law.point[i];
     }
-    double power = 1.0;
-    for (int j = 1; j < n; ++j) {
-        power *= mean;
-        if (!(std::fabs(c[j] - power) <=
-              tol_verify * std::max(std::fabs(c[j]), std::fabs(power)))) {
-            set_verdict(analysis, SharpStatus::infeasible, j + 1,
-                        "The variance is zero, but moment " + std::to_string(j) +
-                            " contradicts the single atom at the mean.");
-            return;
-        }
+    std::sort(points, points + law.count);
+    double widest = 0.0;
+    for (int i = 0; i + 1 < law.count; ++i) {
+        double x = 0.5 * (points[i] + points[i + 1]);
+        double below = 0.0;
+        for (int k = 0; k < law.count; ++k)
+            if (law.point[k] < x)
+                below += law.mass[k];
+        Certificate up = hermite_certificate(u, x, 0.0, nodes, law.count, true);
+        Certificate down = hermite_certificate(u, x, 0.0, nodes, law.count, false);
+        if (!up.ok || !down.ok)
+            return std::numeric_limits<double>::infinity();
+        widest = std::max(
+            widest, std::max(up.value + up.widening - below, below - (down.value - down.widening)));
     }
-    analysis.centre = mean;
-    analysis.scale = 1.0;
-    Discrete& dist = analysis.determinate;
-    dist = Discrete{};
-    dist.count = 1;
-    dist.point[0] = 0.0;
-    dist.mass[0] = 1.0;
-    dist.near[0] = tolerance;
-    analysis.atoms = {SharpAtom{mean, 1.0}};
+    return widest;
+}
+
+// Keeps the distribution that lies within the tolerance; the verdict is set
+// at the end (determinate when it is pinned to exact_tolerance).
+void set_law(SharpAnalysis& analysis, const Discrete& law, double widening) {
+    analysis.law = law;
+    analysis.widening = widening;
+    analysis.atoms.clear();
+    for (int i = 0; i < law.count; ++i)
+        analysis.atoms.push_back({original_point(analysis, law.point[i]), law.mass[i]});
+    std::sort(analysis.atoms.begin(), analysis.atoms.end(),
+              [](const SharpAtom& x, const SharpAtom& y) { return x.point < y.point; });
+}
+
+// Zero variance within the tolerance: the only candidate is one atom at the
+// mean.  Returns false when the list ended the analysis (infeasible).
+bool analyse_one_atom(SharpAnalysis& analysis, int n) {
+    const Units& u = analysis.units;
+    Discrete law;
+    law.count = 1;
+    law.point[0] = 0.0;
+    law.mass[0] = 1.0;
+    if (analysis.type >= 1 && 0.0 < u.lower - tol_position * (1.0 + std::fabs(u.lower)))
+        return false;
+    if (analysis.type == 2 && 0.0 > u.upper + tol_position * (1.0 + std::fabs(u.upper)))
+        return false;
+    Discrete checked = law;
+    if (check_distribution(checked, analysis.type, n - 1, u) == Fit::contradicts)
+        return false;
+    set_law(analysis, law, 0.0);
     set_verdict(analysis, SharpStatus::determinate, n,
                 "The moments determine the distribution: one atom.");
-}
-
-double original_point(const SharpAnalysis& analysis, const Discrete& dist, int i) {
-    if (dist.at_lower[i])
-        return analysis.lower;
-    if (dist.at_upper[i])
-        return analysis.upper;
-    return analysis.centre + analysis.scale * dist.point[i];
-}
-
-void copy_form(Form& form, const Recurrence& rec, int size) {
-    form.weight = rec.weight;
-    form.size = size;
-    for (int k = 0; k < size; ++k)
-        form.alpha[k] = rec.alpha[k];
-    for (int k = 0; k <= size; ++k) {
-        form.beta[k] = rec.beta[k];
-        form.root_beta[k] = rec.root_beta[k];
-    }
-    eigenvalues(form.alpha.data(), form.beta.data(), size, form.zeros.data());
-}
-
-// Centre and scale of the standardisation; false when the list ended the
-// analysis already (negative or zero variance).
-bool choose_units(SharpAnalysis& analysis, const double* c, int n) {
-    double centre = 0.0;
-    double scale = 1.0;
-    if (n >= 3) {
-        // The variance in double-double: c2 - c1^2 cancels for a small spread.
-        DoubleDouble square = two_prod(c[1], c[1]);
-        DoubleDouble variance_dd = add({c[2], 0.0}, {-square.hi, -square.lo});
-        double variance = to_double(variance_dd);
-        double noise = noise_factor * eps * (std::fabs(c[2]) + square.hi);
-        if (!std::isfinite(square.hi) || !std::isfinite(variance) || variance < -noise) {
-            set_verdict(analysis, SharpStatus::infeasible, 3,
-                        "The variance is negative: no distribution has these moments.");
-            return false;
-        }
-        if (variance <= noise) {
-            analyse_one_atom(analysis, c, n, noise);
-            return false;
-        }
-        centre = c[1];
-        scale = std::sqrt(variance);
-    } else if (n == 2) {
-        int type = analysis.type;
-        centre = c[1];
-        scale = type == 2   ? analysis.upper - analysis.lower
-                : type == 1 ? std::fabs(c[1] - analysis.lower)
-                            : 1.0;
-        if (!(scale > 0.0) || !std::isfinite(scale))
-            scale = 1.0;
-    }
-    analysis.centre = centre;
-    analysis.scale = scale;
     return true;
 }
 
-// The states of the forms of one degree (a form whose recurrence met its
-// event beyond the form's size is interior).
+// The states of the forms of one degree.
 struct DegreeState {
     int forms = 0;
     FormSpec specs[2];
@@ -180,165 +172,193 @@ struct DegreeState {
     }
 };
 
-DegreeState degree_state(int type, int dd, const Recurrence* runs) {
+DegreeState degree_state(int type, int dd, const Recurrence* recs) {
     DegreeState ds;
     ds.forms = forms_of_degree(type, dd, ds.specs);
     for (int f = 0; f < ds.forms; ++f) {
-        const Recurrence& rec = runs[weight_index(ds.specs[f].weight)];
+        const Recurrence& rec = recs[weight_index(ds.specs[f].weight)];
         ds.state[f] = rec.event_order <= ds.specs[f].size ? rec.event : Event::interior;
     }
     return ds;
 }
 
-// The least uncertain distribution of the boundary forms that passes its
-// check; false when none does.
-bool best_determinate(const DegreeState& ds, const Recurrence* runs, int type, int dd,
-                      const Standardised& s, Discrete& best) {
-    bool found = false;
-    for (int f = 0; f < ds.forms; ++f) {
-        if (ds.state[f] != Event::boundary)
-            continue;
-        const Recurrence& rec = runs[weight_index(ds.specs[f].weight)];
-        Discrete dist = determinate_distribution(rec, rec.event_order, s);
-        if (verify(dist, type, dd, s) && (!found || dist.widening < best.widening)) {
-            best = dist;
-            found = true;
-        }
+void keep_run(WeightRun& run, const Recurrence& rec, const std::array<bool, max_size + 1>& sizes) {
+    run.weight = rec.weight;
+    run.valid = std::min(rec.largest, rec.event_order - 1);
+    for (int k = 0; k <= run.valid; ++k) {
+        run.alpha[k] = rec.alpha[k];
+        run.beta[k] = rec.beta[k];
+        run.root_beta[k] = rec.root_beta[k];
+        run.pivot[k] = rec.pivot[k];
+        run.pivot_level[k] = rec.level[k] + rec.error[k];
     }
-    return found;
-}
-
-void set_determinate(SharpAnalysis& analysis, Discrete dist, int used) {
-    finish_distribution(dist);
-    analysis.determinate = dist;
-    analysis.widening = dist.widening;
-    for (int i = 0; i < dist.count; ++i)
-        analysis.atoms.push_back({original_point(analysis, dist, i), dist.mass[i]});
-    std::sort(analysis.atoms.begin(), analysis.atoms.end(),
-              [](const SharpAtom& x, const SharpAtom& y) { return x.point < y.point; });
-    set_verdict(analysis, SharpStatus::determinate, used,
-                "The moments determine the distribution: " +
-                    count_text(dist.count, "atom.", "atoms."));
-}
-
-void set_infeasible_form(SharpAnalysis& analysis, const DegreeState& ds, const Recurrence* runs,
-                         int dd) {
-    for (int f = 0; f < ds.forms; ++f) {
-        if (ds.state[f] != Event::negative)
-            continue;
-        const Recurrence& rec = runs[weight_index(ds.specs[f].weight)];
-        set_verdict(analysis, SharpStatus::infeasible, dd + 1,
-                    std::string("Hankel form of weight ") + weight_name(rec.weight) +
-                        " negative at order " + std::to_string(rec.event_order) +
-                        ": no distribution on the support has these moments.");
-        return;
-    }
-}
-
-// The distribution of a form that is zero within rounding but not pinned
-// (state loose), when it passes its check: the bounds from fewer moments are
-// widened to it.
-bool loose_partner(const DegreeState& ds, const Recurrence* runs, int type, int dd,
-                   const Standardised& s, Discrete& partner) {
-    for (int f = 0; f < ds.forms; ++f) {
-        if (ds.state[f] != Event::loose)
-            continue;
-        const Recurrence& rec = runs[weight_index(ds.specs[f].weight)];
-        Discrete dist = determinate_distribution(rec, rec.event_order, s);
-        if (verify(dist, type, dd, s)) {
-            finish_distribution(dist);
-            partner = dist;
-            return true;
-        }
-    }
-    return false;
-}
-
-void set_sharp(SharpAnalysis& analysis, const DegreeState& ds, const Recurrence* runs, int dd) {
-    analysis.form_count = ds.forms;
-    for (int f = 0; f < ds.forms; ++f)
-        copy_form(analysis.forms[f], runs[weight_index(ds.specs[f].weight)], ds.specs[f].size);
-    std::string text = "Sharp bounds from " + count_text(dd + 1, "moment", "moments");
-    if (dd + 1 < analysis.moments_given)
-        text += " of " + std::to_string(analysis.moments_given);
-    set_verdict(analysis, SharpStatus::sharp, dd + 1, text + ".");
+    for (int m = 1; m <= run.valid; ++m)
+        if (sizes[m])
+            eigenvalues(run.alpha.data(), run.beta.data(), m, run.zeros[m].data());
 }
 
 } // namespace
 
 SharpAnalysis analyse_moments(int type, double lower, double upper, const double* moments,
-                              int count) {
+                              int count, double centre) {
     SharpAnalysis analysis;
     analysis.type = type;
     analysis.lower = lower;
     analysis.upper = upper;
     analysis.moments_given = count;
-    std::string reason = invalid_reason(type, lower, upper, moments, count);
+    std::string reason = invalid_reason(type, lower, upper, moments, count, centre);
     if (!reason.empty()) {
         set_verdict(analysis, SharpStatus::invalid, 0, reason);
         return analysis;
     }
     const double* c = moments;
-    int n = std::min(count, sharp_max_moments);
-    if (!choose_units(analysis, c, n))
-        return analysis;
+    const int n = std::min(count, sharp_max_moments);
 
-    Standardised s;
-    standardise(c, n, analysis.centre, analysis.scale, s);
+    // Units: the mean and a power of two near the standard deviation.
+    double scale = 1.0;
+    bool one_atom = false;
+    if (n >= 3) {
+        // The variance in double-double: c2 - c1^2 cancels for a small spread.
+        DoubleDouble square = two_prod(c[1], c[1]);
+        double variance = to_double(add({c[2], 0.0}, {-square.hi, -square.lo}));
+        double tolerance[sharp_max_moments] = {};
+        moment_tolerances(c, n, tolerance);
+        double noise = tolerance[2] + 2.0 * std::fabs(c[1]) * tolerance[1] +
+                       error_factor * eps * (std::fabs(c[2]) + square.hi);
+        if (!std::isfinite(square.hi) || !std::isfinite(variance) || variance < -noise) {
+            set_verdict(analysis, SharpStatus::infeasible, 3,
+                        "The variance is negative: no distribution has these moments.");
+            return analysis;
+        }
+        one_atom = variance <= noise;
+        scale = power_of_two_near(std::sqrt(std::max(variance, noise)));
+    } else if (n == 2) {
+        double mean = centre + c[1];
+        scale = power_of_two_near(type == 2   ? upper - lower
+                                  : type == 1 ? std::fabs(mean - lower)
+                                              : 1.0);
+    }
+    DoubleDouble z_dd[sharp_max_moments];
+    Units& u = analysis.units;
+    standardise(c, n, centre, scale, u, z_dd);
     if (type >= 1)
-        s.lower = (lower - analysis.centre) / analysis.scale;
+        u.lower = standardised_position(u, lower, &u.lower_error);
     if (type == 2)
-        s.upper = (upper - analysis.centre) / analysis.scale;
-    analysis.lower_std = s.lower;
-    analysis.upper_std = s.upper;
+        u.upper = standardised_position(u, upper, &u.upper_error);
+
+    if (one_atom) {
+        if (!analyse_one_atom(analysis, n))
+            set_verdict(analysis, SharpStatus::infeasible, n,
+                        "The variance is zero, but the single atom at the mean does not fit "
+                        "the moments or the support.");
+        return analysis;
+    }
 
     // The recurrences that some degree needs, each up to the largest size needed.
-    int d = n - 1;
-    Recurrence runs[4];
+    const int d = n - 1;
+    Recurrence recs[4];
+    std::array<std::array<bool, max_size + 1>, 4> sizes{};
     FormSpec specs[2];
     for (int dd = 0; dd <= d; ++dd) {
         int forms = forms_of_degree(type, dd, specs);
         for (int f = 0; f < forms; ++f) {
-            Recurrence& rec = runs[weight_index(specs[f].weight)];
+            Recurrence& rec = recs[weight_index(specs[f].weight)];
+            rec.weight = specs[f].weight;
             rec.largest = std::max(rec.largest, specs[f].size);
+            sizes[weight_index(specs[f].weight)][specs[f].size] = true;
         }
     }
-    for (int w = 0; w < 4; ++w)
-        if (runs[w].largest >= 0)
-            run_recurrence(runs[w], static_cast<SharpWeight>(w), s);
-
-    // From the full degree down: the first degree whose forms are all trusted
-    // gives the sharp bounds; a boundary form gives the determinate answer.
-    for (int dd = d; dd >= 0; --dd) {
-        DegreeState ds = degree_state(type, dd, runs);
-        if (ds.any(Event::negative)) {
-            set_infeasible_form(analysis, ds, runs, dd);
-            return analysis;
+    bool inconclusive = false;
+    for (Recurrence& rec : recs)
+        if (rec.largest >= 0) {
+            run_recurrence(rec, u);
+            inconclusive |= rec.event == Event::inconclusive;
         }
-        bool unsure = ds.any(Event::loose) || ds.any(Event::unresolved);
-        if (ds.any(Event::boundary)) {
-            Discrete best;
-            if (best_determinate(ds, runs, type, dd, s, best)) {
-                set_determinate(analysis, best, dd + 1);
-                return analysis;
+    if (inconclusive) {
+        // Double cannot tell a pivot from the tolerance: redo every form from
+        // the given moments in double-double.
+        analysis.extended_precision = true;
+        for (Recurrence& rec : recs)
+            if (rec.largest >= 0)
+                run_recurrence(rec, u, z_dd);
+    }
+
+    // From the full degree down: the first degree whose forms are all
+    // positive within the tolerance gives the sharp bounds, a form that is
+    // zero within it the determinate distribution; every lower usable degree
+    // is kept, for positions where fewer moments do better.
+    for (int dd = d; dd >= 0; --dd) {
+        DegreeState ds = degree_state(type, dd, recs);
+        bool top_found = analysis.top_degree >= 0;
+        if (!top_found && ds.any(Event::negative)) {
+            for (int f = 0; f < ds.forms; ++f)
+                if (ds.state[f] == Event::negative) {
+                    const Recurrence& rec = recs[weight_index(ds.specs[f].weight)];
+                    set_verdict(analysis, SharpStatus::infeasible, dd + 1,
+                                std::string("Hankel form of weight ") + weight_name(rec.weight) +
+                                    " negative at order " + std::to_string(rec.event_order) +
+                                    ": no distribution on the support has these moments.");
+                    return analysis;
+                }
+        }
+        if (!top_found && ds.any(Event::boundary)) {
+            bool contradicted = true;
+            for (int f = 0; f < ds.forms; ++f) {
+                if (ds.state[f] != Event::boundary)
+                    continue;
+                const Recurrence& rec = recs[weight_index(ds.specs[f].weight)];
+                Discrete law = determinate_distribution(rec, rec.event_order, u, type);
+                Fit fit = check_distribution(law, type, dd, u);
+                if (fit != Fit::contradicts)
+                    contradicted = false;
+                if (fit != Fit::within_tolerance || analysis.law.count > 0)
+                    continue;
+                // The distribution lies within the tolerance: its dual
+                // polynomials bound every list there.  Exact when they keep
+                // the bounds within exact_tolerance of its own between atoms.
+                set_law(analysis, law, law_widening(u, law));
             }
-            if (!unsure) {
+            bool others_sure = !ds.any(Event::unresolved) && !ds.any(Event::inconclusive);
+            if (contradicted && others_sure) {
                 set_verdict(analysis, SharpStatus::infeasible, dd + 1,
                             "The moments lie on the boundary of the moment space, but moment "
                             "values contradict the distribution they determine.");
                 return analysis;
             }
-        }
-        // Zero within rounding but not pinned: the distribution it would
-        // determine joins the answer from fewer moments (hull).
-        if (ds.any(Event::loose) && !analysis.has_hull_partner)
-            analysis.has_hull_partner = loose_partner(ds, runs, type, dd, s, analysis.hull_partner);
-        if (unsure || ds.any(Event::boundary))
+            if (analysis.law.count > 0)
+                analysis.top_degree = dd;
             continue;
-        set_sharp(analysis, ds, runs, dd);
+        }
+        bool usable = true;
+        for (int f = 0; f < ds.forms; ++f)
+            usable &= ds.state[f] == Event::interior;
+        if (!usable)
+            continue;
+        analysis.candidates |= 1u << dd;
+        if (!top_found)
+            analysis.top_degree = dd;
+    }
+    std::array<std::array<bool, max_size + 1>, 4> used_sizes{};
+    for (int dd = 0; dd <= d; ++dd)
+        if (analysis.candidates & (1u << dd)) {
+            int forms = forms_of_degree(type, dd, specs);
+            for (int f = 0; f < forms; ++f)
+                used_sizes[weight_index(specs[f].weight)][specs[f].size] = true;
+        }
+    for (int w = 0; w < 4; ++w)
+        if (recs[w].largest >= 0)
+            keep_run(analysis.runs[w], recs[w], used_sizes[w]);
+    int used = analysis.top_degree + 1;
+    if (analysis.law.count > 0 && analysis.widening <= exact_tolerance) {
+        set_verdict(analysis, SharpStatus::determinate, used,
+                    "The moments determine the distribution: " +
+                        count_text(analysis.law.count, "atom.", "atoms."));
         return analysis;
     }
-    // Degree 0 is always interior, so the loop has returned.
-    set_verdict(analysis, SharpStatus::invalid, 0, "The moments could not be analysed.");
+    // Degree 0 is always usable, so a top degree exists.
+    std::string text = "Sharp bounds from " + count_text(used, "moment", "moments");
+    if (used < count)
+        text += " of " + std::to_string(count);
+    set_verdict(analysis, SharpStatus::sharp, used, text + ".");
     return analysis;
 }

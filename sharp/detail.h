@@ -4,6 +4,7 @@
 // callers and tests use the fields and functions of sharp/sharp.h only.
 
 #include <array>
+#include <cstdint>
 
 // The weight w(t) of a Hankel form: the polynomials >= 0 on S are sums of
 // w(t) q(t)^2 over these weights.
@@ -21,30 +22,54 @@ inline constexpr int max_atoms = max_size + 3;  // nodes of a form plus two end 
 // Largest Jacobi matrix any routine builds: a form of size m extended by one
 // row (Radau), or the Gauss rule of a form singular at order m + 1.
 inline constexpr int max_matrix = max_size + 2;
+// Most conditions of a dual polynomial: x, every node twice, two end points.
+inline constexpr int max_conditions = 2 * max_atoms + 1;
 
-// One Hankel form of the degree used, with what a position needs: the
-// recurrence of its measure nu = w mu in standardised units and the zeros of
-// its orthogonal polynomial P_m (they bracket the Radau nodes).
-struct Form {
+// The recurrence of one weight's measure nu = w mu in standardised units, up
+// to the largest size whose pivots the data resolve, with the zeros of every
+// P_m (they bracket the Radau nodes of a form of size m).
+struct WeightRun {
     SharpWeight weight = SharpWeight::one;
-    int size = 0;                                 // m
-    std::array<double, max_size> alpha{};         // alpha_0 .. alpha_(m-1)
-    std::array<double, max_size + 1> beta{};      // beta_0 = nu_0, beta_1 .. beta_m
-    std::array<double, max_size + 1> root_beta{}; // their square roots
-    std::array<double, max_size> zeros{};         // zeros of P_m, ascending
+    int valid = -1;                           // largest usable form size; -1: none
+    std::array<double, max_size + 1> alpha{}; // alpha_0 .. alpha_(valid-1)
+    std::array<double, max_size + 1> beta{};  // beta_0 = nu_0, beta_1 .. beta_valid
+    std::array<double, max_size + 1> root_beta{};
+    std::array<double, max_size + 1> pivot{};       // d_k = beta_0 ... beta_k
+    std::array<double, max_size + 1> pivot_level{}; // how far d_k moves within the tolerance
+    // zeros[m][0..m-1]: the zeros of P_m, ascending.
+    std::array<std::array<double, max_size>, max_size + 1> zeros{};
 };
 
-// A discrete distribution in standardised units, with the uncertainty of its
-// atoms (near: how far from an atom a position still counts as on it) and of
-// its distribution function (widening).
+// A form of one degree: its weight and size.
+struct FormSpec {
+    SharpWeight weight = SharpWeight::one;
+    int size = 0;
+};
+
+// A discrete distribution in standardised units (the determinate one).
 struct Discrete {
     int count = 0;
     std::array<double, max_atoms> point{};
     std::array<double, max_atoms> mass{};
-    std::array<double, max_atoms> near{};
-    std::array<bool, max_atoms> at_lower{};
-    std::array<bool, max_atoms> at_upper{};
-    double widening = 0.0;
+    std::array<bool, max_atoms> at_end{}; // on an end of the support
+};
+
+// The moment list in standardised units t = (X - mean) / sd, with the
+// tolerance of the given moments carried into them.
+struct Units {
+    int count = 0;
+    double centre = 0.0;      // moments given about this point
+    double shift = 0.0;       // mean - centre, in the units of X (the given first moment)
+    double scale = 1.0;       // sd (or another positive scale for n < 3)
+    double shift_std = 0.0;   // shift / scale
+    double lower = 0.0;       // a' (standardised lower limit)
+    double upper = 0.0;       // b'
+    double lower_error = 0.0; // rounding of a' and b'
+    double upper_error = 0.0;
+    std::array<double, sharp_max_moments> z{};     // E t^j
+    std::array<double, sharp_max_moments> level{}; // tolerance of z_j (triangle bound)
+    // Tolerance of the j-th given moment, in units of scale^j.
+    std::array<double, sharp_max_moments> tolerance{};
 };
 
 } // namespace sharp_detail

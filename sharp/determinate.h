@@ -1,24 +1,22 @@
 #pragma once
 // The one distribution of a Hankel form that is singular: the Gauss rule of
-// its measure divided by the weight, plus the end masses, with the
-// uncertainty of its atoms and its check against the moments.
+// its measure divided by the weight, plus the end masses, and its check
+// against the given moments within their tolerances.
 
 #include "sharp/detail.h"
 #include "sharp/recurrence.h"
-#include "sharp/standardise.h"
 
 namespace sharp_detail {
 
-// The distribution of a form singular at order r, in standardised units.
-Discrete determinate_distribution(const Recurrence& rec, int r, const Standardised& s);
+// The distribution of a form singular at order r, in standardised units;
+// atoms within tol_position of an end are put on it.
+Discrete determinate_distribution(const Recurrence& rec, int r, const Units& units, int type);
 
-// Checks the distribution against the support (type), the signs of its
-// masses and the moments up to degree dd, with tolerances that include its
-// own uncertainty.
-bool verify(const Discrete& dist, int type, int dd, const Standardised& s);
+enum class Fit { within_tolerance, near, contradicts };
 
-// Drops the negative masses that verification accepted and turns the node
-// uncertainties into position tolerances.
-void finish_distribution(Discrete& dist);
+// How well the distribution reproduces moments 0..dd, judged in the basis of
+// the given moments; also false support or mass signs count as contradicts.
+// Drops the (accepted) negative masses.
+Fit check_distribution(Discrete& dist, int type, int dd, const Units& units);
 
 } // namespace sharp_detail

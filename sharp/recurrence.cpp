@@ -29,141 +29,18 @@ int forms_of_degree(int type, int dd, FormSpec* out) {
     return count;
 }
 
-namespace {
-
-void set_weight(Recurrence& rec, SharpWeight weight, const Standardised& s) {
-    rec.weight = weight;
+double weight_at(SharpWeight weight, double lower, double upper, double t) {
     switch (weight) {
-    case SharpWeight::one:
-        rec.w[0] = 1.0;
-        rec.w_degree = 0;
-        break;
-    case SharpWeight::above_lower:
-        rec.w[0] = -s.lower;
-        rec.w[1] = 1.0;
-        rec.w_degree = 1;
-        break;
-    case SharpWeight::below_upper:
-        rec.w[0] = s.upper;
-        rec.w[1] = -1.0;
-        rec.w_degree = 1;
-        break;
-    case SharpWeight::between:
-        rec.w[0] = -s.lower * s.upper;
-        rec.w[1] = s.lower + s.upper;
-        rec.w[2] = -1.0;
-        rec.w_degree = 2;
-        break;
-    }
-}
-
-// prod over the roots of w of (|root| + 1): the scale of nu_0 against which
-// the rounding of the first pivot is judged.
-double root_scale(const Recurrence& rec, const Standardised& s) {
-    switch (rec.weight) {
     case SharpWeight::one:
         return 1.0;
     case SharpWeight::above_lower:
-        return std::fabs(s.lower) + 1.0;
+        return t - lower;
     case SharpWeight::below_upper:
-        return std::fabs(s.upper) + 1.0;
+        return upper - t;
     case SharpWeight::between:
-        return (std::fabs(s.lower) + 1.0) * (std::fabs(s.upper) + 1.0);
+        return (t - lower) * (upper - t);
     }
     return 1.0;
-}
-
-void weighted_moments(Recurrence& rec, const Standardised& s) {
-    for (int j = 0; j <= 2 * rec.largest; ++j) {
-        double value = 0.0;
-        double level = 0.0;
-        for (int l = 0; l <= rec.w_degree; ++l) {
-            value += rec.w[l] * s.z[j + l];
-            level += std::fabs(rec.w[l]) * s.zbar[j + l];
-        }
-        rec.nu[j] = value;
-        rec.nubar[j] = level;
-    }
-}
-
-// sigma_k: how far the pivot d_k can move when every moment moves by its
-// rounding level (first order: |P_k|^T Nbar |P_k|).
-double pivot_rounding(const Recurrence& rec, int k) {
-    double sum = 0.0;
-    for (int i = 0; i <= k; ++i)
-        for (int j = 0; j <= k; ++j)
-            sum += std::fabs(rec.poly[k][i]) * std::fabs(rec.poly[k][j]) * rec.nubar[i + j];
-    return noise_factor * eps * sum;
-}
-
-// The verdict on pivot d_k, with sigma its rounding level and eta that level
-// in units of the recurrence coefficient beta_k.
-Event judge_pivot(const Recurrence& rec, int k, double d, double sigma, double eta) {
-    if (!std::isfinite(d) || !std::isfinite(eta) || eta > tau_resolve)
-        return Event::unresolved;
-    if (d < -sigma)
-        return Event::negative;
-    if (d <= sigma)
-        return eta <= tau_pin ? Event::boundary : Event::loose;
-    if (k >= 1 && sigma > tau_relative * d && d / rec.pivot[k - 1] > tau_small)
-        return Event::unresolved;
-    return Event::interior;
-}
-
-// Runs the recurrence and stops at the first pivot that is not trusted.
-void chebyshev(Recurrence& rec, const Standardised& s) {
-    int largest = rec.largest;
-    double sig_older[max_nu] = {}; // sig_(k-2, l)
-    double sig_old[max_nu] = {};   // sig_(k-1, l)
-    double sig[max_nu] = {};       // sig_(k, l)
-    for (int l = 0; l <= 2 * largest; ++l)
-        sig[l] = rec.nu[l];
-    rec.poly[0][0] = 1.0;
-    rec.event_order = largest + 1;
-    rec.event = Event::interior;
-    for (int k = 0; k <= largest; ++k) {
-        if (k >= 1) {
-            for (int l = 0; l <= 2 * largest; ++l) {
-                sig_older[l] = sig_old[l];
-                sig_old[l] = sig[l];
-            }
-            double a = rec.alpha[k - 1];
-            double b = k >= 2 ? rec.beta[k - 1] : 0.0;
-            for (int l = k; l <= 2 * largest - k; ++l)
-                sig[l] = sig_old[l + 1] - a * sig_old[l] - b * sig_older[l];
-            // P_k = (t - alpha_(k-1)) P_(k-1) - beta_(k-1) P_(k-2)
-            for (int i = 0; i <= k; ++i) {
-                double shifted = i >= 1 ? rec.poly[k - 1][i - 1] : 0.0;
-                double kept = i <= k - 1 ? rec.poly[k - 1][i] : 0.0;
-                double older = (k >= 2 && i <= k - 2) ? rec.poly[k - 2][i] : 0.0;
-                rec.poly[k][i] = shifted - a * kept - b * older;
-            }
-        }
-        double d = sig[k];
-        double sigma = pivot_rounding(rec, k);
-        double eta = k == 0 ? sigma / root_scale(rec, s) : sigma / rec.pivot[k - 1];
-        Event event = judge_pivot(rec, k, d, sigma, eta);
-        if (event != Event::interior) {
-            rec.event = event;
-            rec.event_order = k;
-            return;
-        }
-        rec.pivot[k] = d;
-        rec.beta[k] = k == 0 ? d : d / rec.pivot[k - 1];
-        rec.root_beta[k] = std::sqrt(rec.beta[k]);
-        if (k < largest) {
-            double previous = k == 0 ? 0.0 : sig_old[k] / sig_old[k - 1];
-            rec.alpha[k] = sig[k + 1] / sig[k] - previous;
-        }
-    }
-}
-
-} // namespace
-
-void run_recurrence(Recurrence& rec, SharpWeight weight, const Standardised& s) {
-    set_weight(rec, weight, s);
-    weighted_moments(rec, s);
-    chebyshev(rec, s);
 }
 
 double weight_at(const Recurrence& rec, double t) {
@@ -173,18 +50,165 @@ double weight_at(const Recurrence& rec, double t) {
     return value;
 }
 
-double horner(const double* coefficients, int degree, double t) {
-    double value = 0.0;
-    for (int i = degree; i >= 0; --i)
-        value = value * t + coefficients[i];
-    return value;
+namespace {
+
+// The weight's coefficients (ascending) in the arithmetic T.
+template <class T> int weight_coefficients(SharpWeight weight, const Units& u, T* w) {
+    switch (weight) {
+    case SharpWeight::one:
+        w[0] = T{1.0};
+        return 0;
+    case SharpWeight::above_lower:
+        w[0] = T{-u.lower};
+        w[1] = T{1.0};
+        return 1;
+    case SharpWeight::below_upper:
+        w[0] = T{u.upper};
+        w[1] = T{-1.0};
+        return 1;
+    case SharpWeight::between:
+        w[0] = -(T{u.lower} * T{u.upper});
+        w[1] = T{u.lower} + T{u.upper};
+        w[2] = T{-1.0};
+        return 2;
+    }
+    return 0;
 }
 
-double horner_slope(const double* coefficients, int degree, double t) {
-    double value = 0.0;
-    for (int i = degree; i >= 1; --i)
-        value = value * t + static_cast<double>(i) * coefficients[i];
-    return value;
+// previous: d_(k-1) (the scale of nu_0 for k = 0).  A pivot that is zero
+// within the tolerance is a boundary only when the tolerance pins beta_k to
+// tau_pin of the variance; a coarser one the data do not resolve.
+Event judge(double d, double level, double error, double previous, bool last_resort) {
+    if (!std::isfinite(d) || !std::isfinite(level) || !std::isfinite(error))
+        return Event::unresolved;
+    if (d > level + error && d > accurate_pivot * error)
+        return Event::interior;
+    if (d < -level - error)
+        return Event::negative;
+    bool pinned = level + error <= tau_pin * previous;
+    if (std::fabs(d) + error <= level)
+        return pinned ? Event::boundary : Event::unresolved;
+    if (!last_resort)
+        return Event::inconclusive;
+    if (d > level)
+        return Event::interior;
+    if (d < -level)
+        return Event::negative;
+    return pinned ? Event::boundary : Event::unresolved;
+}
+
+// prod over the roots of w of (|root| + 1) - 1: with 1 added, the scale of
+// nu_0 against which the first pivot is judged.
+double root_size(SharpWeight weight, const Units& u) {
+    switch (weight) {
+    case SharpWeight::one:
+        return 0.0;
+    case SharpWeight::above_lower:
+        return std::fabs(u.lower);
+    case SharpWeight::below_upper:
+        return std::fabs(u.upper);
+    case SharpWeight::between:
+        return (std::fabs(u.lower) + 1.0) * (std::fabs(u.upper) + 1.0) - 1.0;
+    }
+    return 0.0;
+}
+
+// The Chebyshev algorithm in the arithmetic T (unit roundoff unit), with the
+// monic polynomials P_k kept in double for the two first-order estimates.
+template <class T> void chebyshev(Recurrence& rec, const Units& u, const T* z, double unit) {
+    using std::sqrt;
+    const int largest = rec.largest;
+    const int top = 2 * largest;
+    T w[3];
+    rec.w_degree = weight_coefficients(rec.weight, u, w);
+    for (int l = 0; l <= rec.w_degree; ++l)
+        rec.w[l] = to_double(w[l]);
+    T sig_older[max_nu];
+    T sig_old[max_nu];
+    T sig[max_nu];
+    double level[max_nu] = {};
+    double size[max_nu] = {};
+    for (int j = 0; j <= top; ++j) {
+        T value{0.0};
+        for (int l = 0; l <= rec.w_degree; ++l) {
+            value = value + w[l] * z[j + l];
+            level[j] += std::fabs(rec.w[l]) * u.level[j + l];
+            size[j] += std::fabs(rec.w[l]) * std::fabs(u.z[j + l]);
+        }
+        sig[j] = value;
+        sig_old[j] = T{0.0};
+        sig_older[j] = T{0.0};
+    }
+    double poly[max_size + 1][max_size + 1] = {}; // P_k, ascending coefficients
+    poly[0][0] = 1.0;
+    T alpha[max_size + 1];
+    T beta[max_size + 1];
+    T pivot[max_size + 1];
+    rec.event_order = largest + 1;
+    rec.event = Event::interior;
+    const bool last_resort = unit < eps;
+    for (int k = 0; k <= largest; ++k) {
+        if (k >= 1) {
+            for (int l = 0; l <= top; ++l) {
+                sig_older[l] = sig_old[l];
+                sig_old[l] = sig[l];
+            }
+            T a = alpha[k - 1];
+            T b = k >= 2 ? beta[k - 1] : T{0.0};
+            for (int l = k; l <= top - k; ++l)
+                sig[l] = sig_old[l + 1] - a * sig_old[l] - b * sig_older[l];
+            double ad = to_double(a);
+            double bd = to_double(b);
+            for (int i = 0; i <= k; ++i) {
+                double shifted = i >= 1 ? poly[k - 1][i - 1] : 0.0;
+                double kept = i <= k - 1 ? poly[k - 1][i] : 0.0;
+                double older = (k >= 2 && i <= k - 2) ? poly[k - 2][i] : 0.0;
+                poly[k][i] = shifted - ad * kept - bd * older;
+            }
+        }
+        // d_k = int P_k^2 dnu is the minimum over monic polynomials, so to
+        // first order it moves by |P_k|^T (moment changes) |P_k| (envelope).
+        double moved = 0.0;
+        double scale = 0.0;
+        for (int i = 0; i <= k; ++i)
+            for (int j = 0; j <= k; ++j) {
+                double weight = std::fabs(poly[k][i]) * std::fabs(poly[k][j]);
+                moved += weight * level[i + j];
+                scale += weight * size[i + j];
+            }
+        double d = to_double(sig[k]);
+        double error = error_factor * unit * (k + 1) * scale;
+        rec.level[k] = moved;
+        rec.error[k] = error;
+        double previous = k == 0 ? 1.0 + root_size(rec.weight, u) : rec.pivot[k - 1];
+        Event event = judge(d, moved, error, previous, last_resort);
+        if (event != Event::interior) {
+            rec.event = event;
+            rec.event_order = k;
+            rec.pivot[k] = d;
+            return;
+        }
+        pivot[k] = sig[k];
+        beta[k] = k == 0 ? sig[k] : sig[k] / pivot[k - 1];
+        rec.pivot[k] = d;
+        rec.beta[k] = to_double(beta[k]);
+        rec.root_beta[k] = to_double(sqrt(beta[k]));
+        if (k < largest) {
+            T previous = k == 0 ? T{0.0} : sig_old[k] / sig_old[k - 1];
+            alpha[k] = sig[k + 1] / sig[k] - previous;
+            rec.alpha[k] = to_double(alpha[k]);
+        }
+    }
+}
+
+} // namespace
+
+void run_recurrence(Recurrence& rec, const Units& units) {
+    chebyshev<double>(rec, units, units.z.data(), eps);
+}
+
+void run_recurrence(Recurrence& rec, const Units& units, const DoubleDouble* z_dd) {
+    chebyshev<DoubleDouble>(rec, units, z_dd, dd_eps);
 }
 
 } // namespace sharp_detail

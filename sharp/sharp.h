@@ -13,13 +13,19 @@
 // answers a position in O(n^2) from that analysis (the canonical representation
 // through x, built as a Gauss-Radau rule of the chosen Hankel form).
 //
+// The given moments are rounded numbers: the bounds hold for every
+// distribution on S whose moments lie within a tolerance of the given ones
+// (4 units in the last place of each moment's own scale, see
+// docs/sharp-method.md), and they are never looser than the bounds from any
+// leading part of the list.
+//
 // Verdicts:
-//   sharp        the moments are in the interior of the moment space (possibly
-//                after dropping the top moments that the data do not resolve);
-//                the bounds are the sharp ones for the moments used.
-//   determinate  the moments lie on the boundary: exactly one distribution has
-//                them, a finite set of atoms; the bounds are its F(x-) and F(x),
-//                widened by their own rounding uncertainty.
+//   sharp        the bounds are the sharp ones for the moments used (possibly
+//                fewer than given: those the tolerance still resolves),
+//                widened by what the tolerance allows.
+//   determinate  the moments lie on the boundary within their tolerance: one
+//                distribution, a finite set of atoms; the bounds are its F(x-)
+//                and F(x) to 1e-9 for every list within the tolerance.
 //   infeasible   no distribution on S has these moments.
 //   invalid      the request is unusable (no moments, mu0 != 1, a value that is
 //                not finite, limits that do not make a support).
@@ -29,6 +35,7 @@
 
 #include "sharp/detail.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -54,34 +61,40 @@ struct SharpAnalysis {
     std::string message;   // one sentence on the verdict
     // status determinate: the distribution, ascending points, in the units of X.
     std::vector<SharpAtom> atoms;
-    // status determinate: how far its bounds are widened for the rounding
-    // uncertainty of the atoms and masses (0 otherwise).
+    // status determinate: the largest amount by which the bounds between two
+    // atoms exceed the distribution's own F(x-) and F(x) (at most 1e-9).
     double widening = 0.0;
+    // The verdict needed double-double arithmetic (the double analysis could
+    // not tell a pivot from the tolerance of the moments).
+    bool extended_precision = false;
 
     // --- state for the positions ---
     int type = 0;
     double lower = 0.0;
     double upper = 0.0;
-    double centre = 0.0; // X' = (X - centre) / scale
-    double scale = 1.0;
-    double lower_std = 0.0; // a'
-    double upper_std = 0.0; // b'
-    int form_count = 0;     // forms of the degree used (status sharp)
-    std::array<sharp_detail::Form, 2> forms{};
-    sharp_detail::Discrete determinate{}; // status determinate
-    bool has_hull_partner = false;        // status sharp: widen to this distribution too
-    sharp_detail::Discrete hull_partner{};
+    sharp_detail::Units units{};
+    std::array<sharp_detail::WeightRun, 4> runs{};
+    std::uint32_t candidates = 0; // bit dd: the forms of degree dd are usable
+    int top_degree = -1;          // largest usable degree (status sharp)
+    sharp_detail::Discrete law{}; // status determinate
 };
 
 // type: 0 whole line, 1 [lower, inf), 2 [lower, upper].  lower is read for
-// types 1 and 2, upper for type 2.  moments[0..count-1] are mu0 .. mu(count-1).
+// types 1 and 2, upper for type 2.  moments[0..count-1] are E[(X - centre)^j]
+// for j = 0 .. count-1 (raw moments with the default centre 0).
 SharpAnalysis analyse_moments(int type, double lower, double upper, const double* moments,
-                              int count);
+                              int count, double centre = 0.0);
 
 struct SharpBounds {
-    double lower_bound = 0.0;                  // L, a bound for P(X < x)
-    double upper_bound = 1.0;                  // U, a bound for P(X <= x)
-    SharpStatus status = SharpStatus::invalid; // the analysis' status; invalid for a bad x
+    double lower_bound = 0.0; // L, a bound for P(X < x)
+    double upper_bound = 1.0; // U, a bound for P(X <= x)
+    // The analysis' status, except: invalid for a bad x, and sharp (not
+    // determinate) where moments within their tolerance allow bounds more
+    // than 1e-9 away from the determinate distribution's (next to an atom).
+    SharpStatus status = SharpStatus::invalid;
+    // How far the tolerance of the moments and the rounding of the arithmetic
+    // widened these bounds beyond the exact ones of the given numbers.
+    double widening = 0.0;
     // status sharp, x inside S: the largest mass any such distribution can put
     // at x, and the form whose representation gave the bounds.
     double mass_at_position = 0.0;

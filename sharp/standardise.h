@@ -1,18 +1,18 @@
 #pragma once
-// Standardisation of a moment list: the moments of X' = (X - centre) / scale,
-// with the rounding level of the given moments carried into those units.
+// Standardisation of a moment list: the moments of t = (X - mean) / scale,
+// and the tolerance of the given moments carried into those units.
+//
+// The given moments are rounded numbers.  Moment j (about the given centre c)
+// is taken to be known to tolerance_factor * M_j, where M_j estimates
+// E|X - c|^j from the list itself: |c_j| for even j; for odd j the larger of
+// |c_j| and the Lyapunov value M_(j-1)^(j/(j-1)) (j >= 3), or sqrt(M_2) for
+// j = 1 when the second moment is given.  A moment given as exactly 0 thus
+// still has a tolerance.
 
 #include "sharp/detail.h"
+#include "sharp/double_double.h"
 
 namespace sharp_detail {
-
-struct Standardised {
-    int count = 0;
-    double z[sharp_max_moments] = {};
-    double zbar[sharp_max_moments] = {}; // rounding level of the data in these units
-    double lower = 0.0;                  // a'
-    double upper = 0.0;                  // b'
-};
 
 // C(n, k), exact for the sizes used here.
 double binomial(int n, int k);
@@ -20,9 +20,16 @@ double binomial(int n, int k);
 // value / scale^power without overflow or underflow of scale^power.
 double divide_by_power(double value, double scale, int power);
 
-// z_j = E[((X - centre)/scale)^j] from c_0 .. c_(n-1), the shift summed in
-// double-double because its terms cancel; zbar_j = the sum of the |terms| in
-// the same units.  z_0 = 1, z_1 = 0 and z_2 = 1 are set exactly.
-void standardise(const double* c, int n, double centre, double scale, Standardised& s);
+// The tolerance of each given moment (in the units of X^j), c[0..n-1].
+void moment_tolerances(const double* c, int n, double* tolerance);
+
+// Units from the given moments about centre, for a mean `shift` from it and
+// a positive scale (a power of two, so that dividing by its powers is exact).
+// z_dd receives the standardised moments in double-double.
+void standardise(const double* c, int n, double centre, double scale, Units& units,
+                 DoubleDouble* z_dd);
+
+// (value - centre - shift) / scale, rounded once, with its rounding bound.
+double standardised_position(const Units& units, double value, double* error = nullptr);
 
 } // namespace sharp_detail
