@@ -182,7 +182,9 @@ DegreeState degree_state(int type, int dd, const Recurrence* recs) {
     return ds;
 }
 
-void keep_run(WeightRun& run, const Recurrence& rec, const std::array<bool, max_size + 1>& sizes) {
+// The zeros of P_1 .. P_valid, each set bracketed by the one before
+// (interlacing) and found by safeguarded Newton on the last Sturm pivot.
+void keep_run(WeightRun& run, const Recurrence& rec) {
     run.weight = rec.weight;
     run.valid = std::min(rec.largest, rec.event_order - 1);
     for (int k = 0; k <= run.valid; ++k) {
@@ -192,9 +194,21 @@ void keep_run(WeightRun& run, const Recurrence& rec, const std::array<bool, max_
         run.pivot[k] = rec.pivot[k];
         run.pivot_level[k] = rec.level[k] + rec.error[k];
     }
-    for (int m = 1; m <= run.valid; ++m)
-        if (sizes[m])
-            eigenvalues(run.alpha.data(), run.beta.data(), m, run.zeros[m].data());
+    const double* alpha = run.alpha.data();
+    const double* beta = run.beta.data();
+    for (int m = 1; m <= run.valid; ++m) {
+        const double* inner = run.zeros[m - 1].data();
+        double lo = 0.0;
+        double hi = 0.0;
+        gershgorin(alpha, beta, m - 1, alpha[m - 1], lo, hi);
+        lo -= 1.0 + 1e-8 * std::fabs(lo);
+        hi += 1.0 + 1e-8 * std::fabs(hi);
+        for (int k = 0; k < m; ++k) {
+            double left = k == 0 ? lo : inner[k - 1];
+            double right = k == m - 1 ? hi : inner[k];
+            run.zeros[m][k] = radau_node(alpha, beta, m - 1, alpha[m - 1], left, right);
+        }
+    }
 }
 
 } // namespace
@@ -257,7 +271,6 @@ SharpAnalysis analyse_moments(int type, double lower, double upper, const double
     // The recurrences that some degree needs, each up to the largest size needed.
     const int d = n - 1;
     Recurrence recs[4];
-    std::array<std::array<bool, max_size + 1>, 4> sizes{};
     FormSpec specs[2];
     for (int dd = 0; dd <= d; ++dd) {
         int forms = forms_of_degree(type, dd, specs);
@@ -265,7 +278,6 @@ SharpAnalysis analyse_moments(int type, double lower, double upper, const double
             Recurrence& rec = recs[weight_index(specs[f].weight)];
             rec.weight = specs[f].weight;
             rec.largest = std::max(rec.largest, specs[f].size);
-            sizes[weight_index(specs[f].weight)][specs[f].size] = true;
         }
     }
     bool inconclusive = false;
@@ -338,16 +350,9 @@ SharpAnalysis analyse_moments(int type, double lower, double upper, const double
         if (!top_found)
             analysis.top_degree = dd;
     }
-    std::array<std::array<bool, max_size + 1>, 4> used_sizes{};
-    for (int dd = 0; dd <= d; ++dd)
-        if (analysis.candidates & (1u << dd)) {
-            int forms = forms_of_degree(type, dd, specs);
-            for (int f = 0; f < forms; ++f)
-                used_sizes[weight_index(specs[f].weight)][specs[f].size] = true;
-        }
     for (int w = 0; w < 4; ++w)
         if (recs[w].largest >= 0)
-            keep_run(analysis.runs[w], recs[w], used_sizes[w]);
+            keep_run(analysis.runs[w], recs[w]);
     int used = analysis.top_degree + 1;
     if (analysis.law.count > 0 && analysis.widening <= exact_tolerance) {
         set_verdict(analysis, SharpStatus::determinate, used,

@@ -37,9 +37,11 @@ inline constexpr double contradiction = 1e-8;
 // the reported ones.
 inline constexpr double exact_tolerance = 1e-9;
 // When the dual polynomial of the full degree widens the bounds by less than
-// this, fewer moments cannot do better by more than about this much, and the
-// shorter degrees are not tried.
-inline constexpr double skip_widening = 1e-12;
+// this, fewer moments cannot do better by more than about this much (their
+// exact bounds are never tighter), and the shorter degrees are not tried:
+// a tenth of the exactness line, at the cost of one degree per position on
+// ordinary lists.
+inline constexpr double skip_widening = 1e-10;
 // A position more than this many spreads of the nodes beyond the outermost
 // zero is answered in closed form (the Gauss bound, which differs from the
 // Radau one by a relative 1/far_ratio^2 there).
