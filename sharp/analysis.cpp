@@ -101,7 +101,7 @@ double original_point(const SharpAnalysis& analysis, double t) {
 
 // The largest amount by which moments within their tolerance let the bounds
 // of the determinate distribution move, probed half-way between its atoms.
-double law_widening(const Units& u, const Discrete& law) {
+double law_widening(const Units& u, int type, const Discrete& law) {
     CertNode nodes[max_atoms];
     double points[max_atoms];
     for (int i = 0; i < law.count; ++i) {
@@ -116,8 +116,8 @@ double law_widening(const Units& u, const Discrete& law) {
         for (int k = 0; k < law.count; ++k)
             if (law.point[k] < x)
                 below += law.mass[k];
-        Certificate up = hermite_certificate(u, x, 0.0, nodes, law.count, true);
-        Certificate down = hermite_certificate(u, x, 0.0, nodes, law.count, false);
+        Certificate up = hermite_certificate(u, type, x, 0.0, nodes, law.count, true);
+        Certificate down = hermite_certificate(u, type, x, 0.0, nodes, law.count, false);
         if (!up.ok || !down.ok)
             return std::numeric_limits<double>::infinity();
         widest = std::max(
@@ -328,7 +328,7 @@ SharpAnalysis analyse_moments(int type, double lower, double upper, const double
                 // The distribution lies within the tolerance: its dual
                 // polynomials bound every list there.  Exact when they keep
                 // the bounds within exact_tolerance of its own between atoms.
-                set_law(analysis, law, law_widening(u, law));
+                set_law(analysis, law, law_widening(u, type, law));
             }
             bool others_sure = !ds.any(Event::unresolved) && !ds.any(Event::inconclusive);
             if (contradicted && others_sure) {

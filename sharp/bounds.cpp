@@ -27,6 +27,9 @@ constexpr double tiny = std::numeric_limits<double>::min();
 // that the outer brackets strictly contain their node after rounding.
 constexpr double outer_padding_absolute = 1.0;
 constexpr double outer_padding_relative = 1e-8;
+// A Radau node beyond this many times the spread of the zeros (or of x) is
+// an outlier whose dual polynomial may be tried without it.
+constexpr double outlier_ratio = 4.0;
 
 double clamp01(double value) {
     return std::min(1.0, std::max(0.0, value));
@@ -56,6 +59,10 @@ struct Interval {
     double upper = 1.0;
     double widening = 0.0; // how much the tolerance and rounding widened it
     double mass = 0.0;     // the largest mass at x (Christoffel)
+    // The values of the dual polynomials through the representation's nodes:
+    // the exact bounds of the given moments, to rounding.
+    double exact_lower = 0.0;
+    double exact_upper = 1.0;
     SharpWeight weight = SharpWeight::one;
 };
 
@@ -123,14 +130,42 @@ int end_nodes(SharpWeight weight, const Position& pos, CertNode* out) {
 
 Interval from_certificates(const Certificate& up, const Certificate& down) {
     Interval result;
-    if (up.ok)
+    if (up.ok) {
         result.upper = up.value + up.widening;
-    if (down.ok)
+        result.exact_upper = up.value;
+    }
+    if (down.ok) {
         result.lower = down.value - down.widening;
+        result.exact_lower = down.value;
+    }
     result.widening = std::max(up.ok ? up.widening : 1.0, down.ok ? down.widening : 1.0);
     if (std::isnan(result.lower) || std::isnan(result.upper))
         return Interval{0.0, 1.0, 1.0};
     return result;
+}
+
+// A Radau node far outside the others carries almost no mass, but the
+// rounding of the polynomial's coefficients, magnified by its powers there,
+// can dominate the widening.  Without it the polynomial has two degrees
+// fewer and is still a valid dual polynomial (any nodes are); keep whichever
+// bound is better on each side.
+void without_outliers(const SharpAnalysis& a, const Position& pos, const CertNode* nodes, int n,
+                      double span, Interval& result) {
+    double reach = outlier_ratio * (1.0 + std::max(span, std::fabs(pos.x)));
+    CertNode kept[max_atoms + 2];
+    int count = 0;
+    for (int i = 0; i < n; ++i)
+        if (!nodes[i].touch || std::fabs(nodes[i].t) <= reach)
+            kept[count++] = nodes[i];
+    if (count == n)
+        return;
+    Certificate up = hermite_certificate(a.units, a.type, pos.x, pos.x_error, kept, count, true);
+    Certificate down = hermite_certificate(a.units, a.type, pos.x, pos.x_error, kept, count, false);
+    Interval other = from_certificates(up, down);
+    result.lower = std::max(result.lower, other.lower);
+    result.upper = std::min(result.upper, other.upper);
+    result.widening = std::max(
+        std::max(result.upper - result.exact_upper, result.exact_lower - result.lower), 0.0);
 }
 
 // Far beyond every zero of the forms (whole line and half-line): the Gauss
@@ -162,9 +197,10 @@ Interval far_bounds(const SharpAnalysis& a, const FormView* forms, int count, co
         }
     }
     best = std::max(best, 0.0);
-    if (right)
-        return Interval{1.0 - best, 1.0, widening};
-    return Interval{0.0, best, widening};
+    Interval result = right ? Interval{1.0 - best, 1.0, widening} : Interval{0.0, best, widening};
+    result.exact_lower = right ? result.lower + widening : 0.0;
+    result.exact_upper = right ? 1.0 : result.upper - widening;
+    return result;
 }
 
 // The bounds of one usable degree.
@@ -213,9 +249,12 @@ Interval degree_bounds(const SharpAnalysis& a, int dd, const Position& pos) {
         if (m >= 1)
             n = radau_nodes(form, pos, far_ratio * (1.0 + span + std::fabs(pos.x)), nodes);
         n += end_nodes(form.weight, pos, nodes + n);
-        Certificate up = hermite_certificate(a.units, pos.x, pos.x_error, nodes, n, true);
-        Certificate down = hermite_certificate(a.units, pos.x, pos.x_error, nodes, n, false);
+        Certificate up = hermite_certificate(a.units, a.type, pos.x, pos.x_error, nodes, n, true);
+        Certificate down =
+            hermite_certificate(a.units, a.type, pos.x, pos.x_error, nodes, n, false);
         result = from_certificates(up, down);
+        if (result.widening > skip_widening)
+            without_outliers(a, pos, nodes, n, span, result);
     }
     result.mass = p;
     result.weight = form.weight;
@@ -275,22 +314,30 @@ Interval law_bounds(const SharpAnalysis& a, const Position& pos, double& below, 
         double beyond = g.ok && scale > 0.0 ? (g.value + g.widening) / scale : 1.0;
         beyond = std::max(beyond, 0.0);
         Interval result = pos.x > highest ? Interval{1.0 - beyond, 1.0} : Interval{0.0, beyond};
+        result.exact_lower = below;
+        result.exact_upper = at;
         result.widening = std::max(result.upper - at, below - result.lower);
         return result;
     }
-    Certificate up = hermite_certificate(a.units, pos.x, pos.x_error, nodes, law.count, true);
-    Certificate down = hermite_certificate(a.units, pos.x, pos.x_error, nodes, law.count, false);
+    Certificate up =
+        hermite_certificate(a.units, a.type, pos.x, pos.x_error, nodes, law.count, true);
+    Certificate down =
+        hermite_certificate(a.units, a.type, pos.x, pos.x_error, nodes, law.count, false);
     Interval result = from_certificates(up, down);
     if (std::isfinite(next_above)) {
-        Certificate alt = hermite_certificate(a.units, next_above, 0.0, nodes, law.count, true);
+        Certificate alt =
+            hermite_certificate(a.units, a.type, next_above, 0.0, nodes, law.count, true);
         if (alt.ok)
             result.upper = std::min(result.upper, alt.value + alt.widening);
     }
     if (std::isfinite(next_below)) {
-        Certificate alt = hermite_certificate(a.units, next_below, 0.0, nodes, law.count, false);
+        Certificate alt =
+            hermite_certificate(a.units, a.type, next_below, 0.0, nodes, law.count, false);
         if (alt.ok)
             result.lower = std::max(result.lower, alt.value - alt.widening);
     }
+    result.exact_lower = below;
+    result.exact_upper = at;
     result.widening = std::max(result.upper - at, below - result.lower);
     return result;
 }
@@ -333,6 +380,8 @@ SharpBounds sharp_bounds_at(const SharpAnalysis& analysis, double position) {
     double lower_bound = 0.0;
     double upper_bound = 1.0;
     double widening = std::numeric_limits<double>::infinity();
+    double exact_lower = 0.0;
+    double exact_upper = 1.0;
     int dd = analysis.top_degree;
     if (analysis.law.count > 0) {
         // The distribution within the tolerance, with the dual polynomials
@@ -343,6 +392,8 @@ SharpBounds sharp_bounds_at(const SharpAnalysis& analysis, double position) {
         lower_bound = law.lower;
         upper_bound = law.upper;
         widening = law.widening;
+        exact_lower = law.exact_lower;
+        exact_upper = law.exact_upper;
         if (widening > exact_tolerance)
             result.status = SharpStatus::sharp;
         --dd;
@@ -357,6 +408,8 @@ SharpBounds sharp_bounds_at(const SharpAnalysis& analysis, double position) {
         upper_bound = std::min(upper_bound, b.upper);
         if (dd == analysis.top_degree) {
             widening = b.widening;
+            exact_lower = b.exact_lower;
+            exact_upper = b.exact_upper;
             result.mass_at_position = b.mass;
             result.weight = b.weight;
         }
@@ -370,6 +423,9 @@ SharpBounds sharp_bounds_at(const SharpAnalysis& analysis, double position) {
     }
     result.lower_bound = lower_bound;
     result.upper_bound = upper_bound;
-    result.widening = std::isfinite(widening) ? widening : 1.0;
+    // How far the tolerance and the rounding moved the bounds from the exact
+    // ones of the given numbers (as the dual polynomials of the top degree
+    // value them).
+    result.widening = std::max(std::max(upper_bound - exact_upper, exact_lower - lower_bound), 0.0);
     return result;
 }

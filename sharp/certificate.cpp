@@ -1,5 +1,6 @@
 #include "sharp/certificate.h"
 
+#include "sharp/double_double.h"
 #include "sharp/tolerances.h"
 
 #include <algorithm>
@@ -64,79 +65,170 @@ double expectation(const Units& u, const double* p, int count, double& error) {
 
 } // namespace
 
-Certificate hermite_certificate(const Units& u, double x, double x_error, const CertNode* nodes,
-                                int count, bool upper) {
-    Certificate cert;
+namespace {
+
+// The Hermite data: x first, then every node (a touch node twice).
+struct HermiteData {
     double s[max_conditions];
     double f[max_conditions];
     bool single[max_conditions] = {};
     int n = 0;
+};
+
+bool hermite_data(double x, const CertNode* nodes, int count, bool upper, HermiteData& h) {
     auto target = [&](double t) { return upper ? (t <= x ? 1.0 : 0.0) : (t < x ? 1.0 : 0.0); };
-    s[n] = x;
-    f[n] = upper ? 1.0 : 0.0;
-    single[n] = true;
-    ++n;
+    h.s[0] = x;
+    h.f[0] = upper ? 1.0 : 0.0;
+    h.single[0] = true;
+    h.n = 1;
     for (int i = 0; i < count; ++i) {
         double t = nodes[i].t;
         if (t == x || !std::isfinite(t))
             continue;
-        if (n + 2 > max_conditions)
-            return cert;
-        s[n] = t;
-        f[n] = target(t);
-        single[n] = !nodes[i].touch;
-        ++n;
+        if (h.n + 2 > max_conditions)
+            return false;
+        h.s[h.n] = t;
+        h.f[h.n] = target(t);
+        h.single[h.n] = !nodes[i].touch;
+        ++h.n;
         if (nodes[i].touch) {
-            s[n] = t;
-            f[n] = target(t);
-            ++n;
+            h.s[h.n] = t;
+            h.f[h.n] = target(t);
+            ++h.n;
         }
     }
-    if (n > u.count)
-        return cert;
-    // Divided differences of the Hermite data (a touch node's slope is 0).
-    double a[max_conditions];
+    return true;
+}
+
+// a - b in the arithmetic T (exact in double-double).
+inline double difference(double a, double b, double) {
+    return a - b;
+}
+
+inline DoubleDouble difference(double a, double b, DoubleDouble) {
+    return two_sum(a, -b);
+}
+
+// Ascending coefficients of the interpolant, in the arithmetic T: divided
+// differences (a touch node's slope is 0), then the Newton form expanded.
+template <class T> bool hermite_coefficients(const HermiteData& h, T* p) {
+    const int n = h.n;
+    T a[max_conditions]{};
     for (int i = 0; i < n; ++i)
-        a[i] = f[i];
+        a[i] = T{h.f[i]};
     for (int k = 1; k < n; ++k)
         for (int i = n - 1; i >= k; --i) {
-            double gap = s[i] - s[i - k];
-            if (gap == 0.0) {
+            if (h.s[i] == h.s[i - k]) {
                 if (k != 1)
-                    return cert; // the same point twice among the nodes
-                a[i] = 0.0;
+                    return false; // the same point twice among the nodes
+                a[i] = T{0.0};
             } else {
-                a[i] = (a[i] - a[i - 1]) / gap;
+                a[i] = (a[i] - a[i - 1]) / difference(h.s[i], h.s[i - k], T{});
             }
         }
-    // Newton form to ascending coefficients.
-    double p[max_conditions] = {};
+    for (int i = 0; i < n; ++i)
+        p[i] = T{0.0};
     p[0] = a[n - 1];
     for (int k = n - 2; k >= 0; --k) {
         int degree = n - 2 - k; // degree of p before this step
+        T node{h.s[k]};
         for (int j = degree + 1; j >= 1; --j)
-            p[j] = p[j - 1] - s[k] * p[j];
-        p[0] = -s[k] * p[0] + a[k];
+            p[j] = p[j - 1] - node * p[j];
+        p[0] = a[k] - node * p[0];
+    }
+    return true;
+}
+
+DoubleDouble horner_dd(const DoubleDouble* p, int count, double t) {
+    DoubleDouble value{0.0, 0.0};
+    for (int i = count - 1; i >= 0; --i)
+        value = value * DoubleDouble{t, 0.0} + p[i];
+    return value;
+}
+
+// Value, widening and slack of the polynomial p (double, or double-double
+// with its high parts in p and the whole in pdd).
+Certificate finish(const Units& u, int type, const HermiteData& h, double x_error, bool upper,
+                   const double* p, const DoubleDouble* pdd) {
+    Certificate cert;
+    const int n = h.n;
+    // Beyond the last node the polynomial must stay on its side of the step:
+    // >= 0 (U) or <= 0 (L) above, >= 1 (U) or <= 1 (L) below on the line.
+    if (n >= 2 && type <= 1) {
+        double lead = p[n - 1];
+        double need = upper ? 1.0 : -1.0;
+        if (!(lead * need > 0.0))
+            return cert;
+        double below = (n - 1) % 2 == 0 ? lead : -lead;
+        if (type == 0 && !(below * need > 0.0))
+            return cert;
     }
     double error = 0.0;
-    cert.value = expectation(u, p, n, error);
+    if (pdd) {
+        DoubleDouble value{0.0, 0.0};
+        double size = 0.0;
+        for (int j = 0; j < n; ++j) {
+            value = value + pdd[j] * DoubleDouble{u.z[j], 0.0};
+            size += std::fabs(p[j]) * std::fabs(u.z[j]);
+        }
+        cert.value = to_double(value);
+        error = 2.0 * eps * std::fabs(cert.value) + n * dd_eps * size;
+    } else {
+        cert.value = expectation(u, p, n, error);
+    }
     double slack = 0.0;
     for (int i = 0; i < n; ++i) {
-        if (i > 0 && s[i] == s[i - 1])
+        if (i > 0 && h.s[i] == h.s[i - 1])
             continue;
-        double residual = std::fabs(horner(p, n, s[i]) - f[i]);
-        double rounding = (n + 1) * eps * absolute_value(p, n, s[i]);
+        double residual = 0.0;
+        double rounding = 0.0;
+        if (pdd) {
+            residual = std::fabs(to_double(horner_dd(pdd, n, h.s[i]) - DoubleDouble{h.f[i], 0.0}));
+            rounding = (n + 1) * dd_eps * absolute_value(p, n, h.s[i]);
+        } else {
+            residual = std::fabs(horner(p, n, h.s[i]) - h.f[i]);
+            rounding = (n + 1) * eps * absolute_value(p, n, h.s[i]);
+        }
         double moved = 0.0;
-        if (single[i]) {
+        if (h.single[i]) {
             // Ends and x are rounded to standardised units: the polynomial
             // must hold on the true side of them too.
-            double where = i == 0 ? x_error : 2.0 * eps * std::fabs(s[i]);
-            moved = std::fabs(horner_slope(p, n, s[i])) * where;
+            double where = i == 0 ? x_error : 2.0 * eps * std::fabs(h.s[i]);
+            moved = std::fabs(horner_slope(p, n, h.s[i])) * where;
         }
         slack = std::max(slack, residual + rounding + moved);
     }
-    cert.widening = tolerance_widening(u, p, n) + error + slack;
+    double tolerance = tolerance_widening(u, p, n);
+    cert.widening = tolerance + error + slack;
+    cert.slack = slack;
+    cert.tolerance = tolerance;
     cert.ok = std::isfinite(cert.value) && std::isfinite(cert.widening);
+    return cert;
+}
+
+} // namespace
+
+Certificate hermite_certificate(const Units& u, int type, double x, double x_error,
+                                const CertNode* nodes, int count, bool upper) {
+    HermiteData h;
+    if (!hermite_data(x, nodes, count, upper, h) || h.n > u.count)
+        return Certificate{};
+    double p[max_conditions];
+    if (!hermite_coefficients(h, p))
+        return Certificate{};
+    Certificate cert = finish(u, type, h, x_error, upper, p, nullptr);
+    // Where the rounding of the coefficients (magnified by the powers of an
+    // outlying node) outweighs the moments' tolerance, form the polynomial
+    // in double-double.
+    if (cert.ok && cert.slack > std::max(cert.tolerance, skip_widening)) {
+        DoubleDouble pdd[max_conditions];
+        hermite_coefficients(h, pdd);
+        for (int i = 0; i < h.n; ++i)
+            p[i] = to_double(pdd[i]);
+        Certificate fine = finish(u, type, h, x_error, upper, p, pdd);
+        if (fine.ok && fine.widening < cert.widening)
+            cert = fine;
+    }
     return cert;
 }
 

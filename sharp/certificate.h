@@ -23,18 +23,20 @@ struct CertNode {
 };
 
 struct Certificate {
-    bool ok = false;       // false: the polynomial could not be formed in double
-    double value = 0.0;    // sum P_j z_j, the bound for the given moments
-    double widening = 0.0; // tolerance of the moments, arithmetic, dual slack
-    double bound() const { return value; }
+    bool ok = false;        // false: the polynomial could not be formed in double
+    double value = 0.0;     // sum P_j z_j, the bound for the given moments
+    double widening = 0.0;  // tolerance + arithmetic + slack
+    double tolerance = 0.0; // the moments' tolerance seen through P
+    double slack = 0.0;     // how far rounding may let P cross the step
 };
 
 // The dual polynomial of degree (conditions - 1) through x (single node) and
 // nodes (touch or single), for U (upper: P >= 1{t <= x}) or L (P <= 1{t < x}).
 // x_error: rounding of x in standardised units.  Needs conditions <= the
-// number of moments.
-Certificate hermite_certificate(const Units& units, double x, double x_error, const CertNode* nodes,
-                                int count, bool upper);
+// number of moments.  On an unbounded support (type 0: both sides, 1: above)
+// the polynomial must also head the right way at infinity, else it is refused.
+Certificate hermite_certificate(const Units& units, int type, double x, double x_error,
+                                const CertNode* nodes, int count, bool upper);
 
 // The Gauss-type dual polynomial G(t) = w(t) prod (t - r_i)^2 of a form
 // (weight polynomial w, roots r_i), scaled by G(x): for x beyond every root
