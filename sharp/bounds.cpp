@@ -159,8 +159,9 @@ void without_outliers(const SharpAnalysis& a, const Position& pos, const CertNod
             kept[count++] = nodes[i];
     if (count == n)
         return;
-    Certificate up = hermite_certificate(a.units, a.type, pos.x, pos.x_error, kept, count, true);
-    Certificate down = hermite_certificate(a.units, a.type, pos.x, pos.x_error, kept, count, false);
+    Certificate up;
+    Certificate down;
+    hermite_certificates(a.units, a.type, pos.x, pos.x_error, kept, count, up, down);
     Interval other = from_certificates(up, down);
     result.lower = std::max(result.lower, other.lower);
     result.upper = std::min(result.upper, other.upper);
@@ -249,9 +250,9 @@ Interval degree_bounds(const SharpAnalysis& a, int dd, const Position& pos) {
         if (m >= 1)
             n = radau_nodes(form, pos, far_ratio * (1.0 + span + std::fabs(pos.x)), nodes);
         n += end_nodes(form.weight, pos, nodes + n);
-        Certificate up = hermite_certificate(a.units, a.type, pos.x, pos.x_error, nodes, n, true);
-        Certificate down =
-            hermite_certificate(a.units, a.type, pos.x, pos.x_error, nodes, n, false);
+        Certificate up;
+        Certificate down;
+        hermite_certificates(a.units, a.type, pos.x, pos.x_error, nodes, n, up, down);
         result = from_certificates(up, down);
         if (result.widening > skip_widening)
             without_outliers(a, pos, nodes, n, span, result);
@@ -319,10 +320,9 @@ Interval law_bounds(const SharpAnalysis& a, const Position& pos, double& below, 
         result.widening = std::max(result.upper - at, below - result.lower);
         return result;
     }
-    Certificate up =
-        hermite_certificate(a.units, a.type, pos.x, pos.x_error, nodes, law.count, true);
-    Certificate down =
-        hermite_certificate(a.units, a.type, pos.x, pos.x_error, nodes, law.count, false);
+    Certificate up;
+    Certificate down;
+    hermite_certificates(a.units, a.type, pos.x, pos.x_error, nodes, law.count, up, down);
     Interval result = from_certificates(up, down);
     if (std::isfinite(next_above)) {
         Certificate alt =
@@ -400,10 +400,32 @@ SharpBounds sharp_bounds_at(const SharpAnalysis& analysis, double position) {
     }
     // The usable degrees from the top down; below the top only where its
     // widening leaves room for fewer moments to do better.
-    for (; dd >= 0 && widening > skip_widening; --dd) {
+    // Fewer moments never have tighter exact bounds, so once a degree's exact
+    // value on one side is no better than the bound found, no shorter degree
+    // can improve that side.  Degrees with the same forms as the one before
+    // (the whole line: 2k and 2k + 1) give the same bounds and are skipped.
+    bool lower_done = false;
+    bool upper_done = false;
+    FormSpec previous[2];
+    int previous_count = 0;
+    for (; dd >= 0 && widening > skip_widening && !(lower_done && upper_done); --dd) {
         if (!(analysis.candidates & (1u << dd)))
             continue;
+        FormSpec specs[2];
+        int count = forms_of_degree(analysis.type, dd, specs);
+        bool same = count == previous_count;
+        for (int f = 0; same && f < count; ++f)
+            same = specs[f].weight == previous[f].weight && specs[f].size == previous[f].size;
+        if (same)
+            continue;
+        previous_count = count;
+        for (int f = 0; f < count; ++f)
+            previous[f] = specs[f];
         Interval b = degree_bounds(analysis, dd, pos);
+        if (dd != analysis.top_degree) {
+            lower_done = lower_done || b.exact_lower <= lower_bound;
+            upper_done = upper_done || b.exact_upper >= upper_bound;
+        }
         lower_bound = std::max(lower_bound, b.lower);
         upper_bound = std::min(upper_bound, b.upper);
         if (dd == analysis.top_degree) {

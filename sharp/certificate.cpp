@@ -208,6 +208,30 @@ Certificate finish(const Units& u, int type, const HermiteData& h, double x_erro
 
 } // namespace
 
+namespace {
+
+// The certificate of p (ascending, n coefficients) for the data h, formed
+// again in double-double where the rounding of the coefficients (magnified
+// by the powers of an outlying node) outweighs the moments' tolerance.
+Certificate settle(const Units& u, int type, const HermiteData& h, double x_error, bool upper,
+                   double* p) {
+    Certificate cert = finish(u, type, h, x_error, upper, p, nullptr);
+    if (cert.ok && cert.slack > std::max(cert.tolerance, skip_widening)) {
+        DoubleDouble pdd[max_conditions];
+        if (!hermite_coefficients(h, pdd))
+            return cert;
+        double high[max_conditions];
+        for (int i = 0; i < h.n; ++i)
+            high[i] = to_double(pdd[i]);
+        Certificate fine = finish(u, type, h, x_error, upper, high, pdd);
+        if (fine.ok && fine.widening < cert.widening)
+            cert = fine;
+    }
+    return cert;
+}
+
+} // namespace
+
 Certificate hermite_certificate(const Units& u, int type, double x, double x_error,
                                 const CertNode* nodes, int count, bool upper) {
     HermiteData h;
@@ -216,20 +240,36 @@ Certificate hermite_certificate(const Units& u, int type, double x, double x_err
     double p[max_conditions];
     if (!hermite_coefficients(h, p))
         return Certificate{};
-    Certificate cert = finish(u, type, h, x_error, upper, p, nullptr);
-    // Where the rounding of the coefficients (magnified by the powers of an
-    // outlying node) outweighs the moments' tolerance, form the polynomial
-    // in double-double.
-    if (cert.ok && cert.slack > std::max(cert.tolerance, skip_widening)) {
-        DoubleDouble pdd[max_conditions];
-        hermite_coefficients(h, pdd);
-        for (int i = 0; i < h.n; ++i)
-            p[i] = to_double(pdd[i]);
-        Certificate fine = finish(u, type, h, x_error, upper, p, pdd);
-        if (fine.ok && fine.widening < cert.widening)
-            cert = fine;
+    return settle(u, type, h, x_error, upper, p);
+}
+
+void hermite_certificates(const Units& u, int type, double x, double x_error, const CertNode* nodes,
+                          int count, Certificate& up, Certificate& down) {
+    up = Certificate{};
+    down = Certificate{};
+    HermiteData h;
+    if (!hermite_data(x, nodes, count, true, h) || h.n > u.count)
+        return;
+    double p[max_conditions];
+    if (!hermite_coefficients(h, p))
+        return;
+    // The two polynomials differ only in their value at x: P_L = P_U - l,
+    // with l = prod over the other conditions of (t - s_j) / (x - s_j).
+    double l[max_conditions] = {};
+    l[0] = 1.0;
+    for (int j = 1; j < h.n; ++j) {
+        double scale = 1.0 / (x - h.s[j]);
+        for (int i = j; i >= 1; --i)
+            l[i] = (l[i - 1] - h.s[j] * l[i]) * scale;
+        l[0] = -h.s[j] * l[0] * scale;
     }
-    return cert;
+    double q[max_conditions];
+    for (int i = 0; i < h.n; ++i)
+        q[i] = p[i] - l[i];
+    up = settle(u, type, h, x_error, true, p);
+    HermiteData lower = h;
+    lower.f[0] = 0.0;
+    down = settle(u, type, lower, x_error, false, q);
 }
 
 Certificate gauss_certificate(const Units& u, const double* weight, int weight_degree,

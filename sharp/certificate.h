@@ -38,6 +38,10 @@ struct Certificate {
 Certificate hermite_certificate(const Units& units, int type, double x, double x_error,
                                 const CertNode* nodes, int count, bool upper);
 
+// Both at once (U and L through the same nodes differ only at x).
+void hermite_certificates(const Units& units, int type, double x, double x_error,
+                          const CertNode* nodes, int count, Certificate& up, Certificate& down);
+
 // The Gauss-type dual polynomial G(t) = w(t) prod (t - r_i)^2 of a form
 // (weight polynomial w, roots r_i), scaled by G(x): for x beyond every root
 // (and inside the support), P(X beyond x) <= E G / G(x).  Returns

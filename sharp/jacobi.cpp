@@ -57,6 +57,33 @@ void last_pivot(const double* alpha, const double* beta, int m, double alpha_til
     slope = dq;
 }
 
+// The same from the polynomial values P_m(t) and P~_(m+1)(t) of the
+// three-term recurrence (last pivot = -P~_(m+1)/P_m): two divisions instead
+// of three a row.  Where the values overflow, the pivot recurrence.
+void last_pivot_fast(const double* alpha, const double* beta, int m, double alpha_tilde, double t,
+                     double& pivot, double& slope) {
+    double previous = 0.0;
+    double current = 1.0;
+    double d_previous = 0.0;
+    double d_current = 0.0;
+    for (int k = 0; k <= m; ++k) {
+        double diagonal = k < m ? alpha[k] : alpha_tilde;
+        double coupling = k == 0 ? 0.0 : beta[k];
+        double next = (t - diagonal) * current - coupling * previous;
+        double d_next = current + (t - diagonal) * d_current - coupling * d_previous;
+        previous = current;
+        current = next;
+        d_previous = d_current;
+        d_current = d_next;
+    }
+    // current = P~_(m+1)(t), previous = P_m(t).
+    double ratio = current / previous;
+    pivot = -ratio;
+    slope = -(d_current - ratio * d_previous) / previous;
+    if (previous != 0.0 && !(std::isfinite(pivot) && std::isfinite(slope)))
+        last_pivot(alpha, beta, m, alpha_tilde, t, pivot, slope);
+}
+
 } // namespace
 
 int count_below(const double* alpha, const double* beta, int n, double t) {
@@ -155,7 +182,7 @@ double radau_node(const double* alpha, const double* beta, int m, double alpha_t
     for (int iteration = 0; iteration < radau_max_steps; ++iteration) {
         double f = 0.0;
         double slope = 0.0;
-        last_pivot(alpha, beta, m, alpha_tilde, t, f, slope);
+        last_pivot_fast(alpha, beta, m, alpha_tilde, t, f, slope);
         if (f == 0.0)
             return t;
         if (f > 0.0)
