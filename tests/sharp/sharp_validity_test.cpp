@@ -248,6 +248,22 @@ TEST(SharpFarPositions, OutToTenToTheThreeHundred) {
     }
 }
 
+// The measured lists: 3 and 5 standard normal moments far out.
+TEST(SharpFarPositions, StandardNormalMomentsAtTenToTheSeventy) {
+    for (const std::vector<double>& c :
+         {std::vector<double>{1, 0, 1}, std::vector<double>{1, 0, 1, 0, 3}}) {
+        SharpAnalysis a = analyse(0, 0, 0, c);
+        for (double x : {1e60, 1e70, 1e150, 1e300}) {
+            SharpBounds right = sharp_bounds_at(a, x);
+            EXPECT_EQ(right.lower_bound, 1.0) << x;
+            EXPECT_EQ(right.upper_bound, 1.0) << x;
+            SharpBounds left = sharp_bounds_at(a, -x);
+            EXPECT_EQ(left.lower_bound, 0.0) << x;
+            EXPECT_LE(left.upper_bound, 1e-100) << x;
+        }
+    }
+}
+
 struct Reproduction {
     const char* name;
     int type;
