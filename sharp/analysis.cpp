@@ -191,8 +191,6 @@ void keep_run(WeightRun& run, const Recurrence& rec) {
         run.alpha[k] = rec.alpha[k];
         run.beta[k] = rec.beta[k];
         run.root_beta[k] = rec.root_beta[k];
-        run.pivot[k] = rec.pivot[k];
-        run.pivot_level[k] = rec.level[k] + rec.error[k];
     }
     const double* alpha = run.alpha.data();
     const double* beta = run.beta.data();
@@ -256,9 +254,9 @@ SharpAnalysis analyse_moments(int type, double lower, double upper, const double
     Units& u = analysis.units;
     standardise(c, n, centre, scale, u, z_dd);
     if (type >= 1)
-        u.lower = standardised_position(u, lower, &u.lower_error);
+        u.lower = standardised_position(u, lower);
     if (type == 2)
-        u.upper = standardised_position(u, upper, &u.upper_error);
+        u.upper = standardised_position(u, upper);
 
     if (one_atom) {
         if (!analyse_one_atom(analysis, n))

@@ -34,8 +34,6 @@ struct WeightRun {
     std::array<double, max_size + 1> alpha{}; // alpha_0 .. alpha_(valid-1)
     std::array<double, max_size + 1> beta{};  // beta_0 = nu_0, beta_1 .. beta_valid
     std::array<double, max_size + 1> root_beta{};
-    std::array<double, max_size + 1> pivot{};       // d_k = beta_0 ... beta_k
-    std::array<double, max_size + 1> pivot_level{}; // how far d_k moves within the tolerance
     // zeros[m][0..m-1]: the zeros of P_m, ascending.
     std::array<std::array<double, max_size>, max_size + 1> zeros{};
 };
@@ -58,14 +56,12 @@ struct Discrete {
 // tolerance of the given moments carried into them.
 struct Units {
     int count = 0;
-    double centre = 0.0;      // moments given about this point
-    double shift = 0.0;       // mean - centre, in the units of X (the given first moment)
-    double scale = 1.0;       // sd (or another positive scale for n < 3)
-    double shift_std = 0.0;   // shift / scale
-    double lower = 0.0;       // a' (standardised lower limit)
-    double upper = 0.0;       // b'
-    double lower_error = 0.0; // rounding of a' and b'
-    double upper_error = 0.0;
+    double centre = 0.0;    // moments given about this point
+    double shift = 0.0;     // mean - centre, in the units of X (the given first moment)
+    double scale = 1.0;     // sd (or another positive scale for n < 3)
+    double shift_std = 0.0; // shift / scale
+    double lower = 0.0;     // a' (standardised lower limit)
+    double upper = 0.0;     // b'
     std::array<double, sharp_max_moments> z{};     // E t^j
     std::array<double, sharp_max_moments> level{}; // tolerance of z_j (triangle bound)
     // Tolerance of the j-th given moment, in units of scale^j.
