@@ -394,8 +394,6 @@ SharpBounds sharp_bounds_at(const SharpAnalysis& analysis, double position) {
         widening = law.widening;
         exact_lower = law.exact_lower;
         exact_upper = law.exact_upper;
-        if (widening > exact_tolerance)
-            result.status = SharpStatus::sharp;
         --dd;
     }
     // The usable degrees from the top down; below the top only where its
@@ -438,6 +436,14 @@ SharpBounds sharp_bounds_at(const SharpAnalysis& analysis, double position) {
     }
     lower_bound = clamp01(lower_bound);
     upper_bound = clamp01(upper_bound);
+    if (analysis.status == SharpStatus::determinate) {
+        // Exact here when every list within the tolerance keeps the bounds
+        // within exact_tolerance of the distribution's own F(x-) and F(x);
+        // not next to an atom, where the tolerance lets mass cross x.
+        bool exact = lower_bound >= exact_lower - exact_tolerance &&
+                     upper_bound <= exact_upper + exact_tolerance;
+        result.status = exact ? SharpStatus::determinate : SharpStatus::sharp;
+    }
     if (lower_bound > upper_bound) {
         // Valid bounds cannot cross; if rounding crossed them, the wider
         // reading of the two is the safe one.
