@@ -1,10 +1,15 @@
 // Cost of the sharp method: the analysis of one moment list, and each further
-// position answered from that analysis, for 5, 9 and 15 moments of the
-// uniform distribution on [0, 1] (the whole line and the interval [0, 1]) and
-// of a 3-atom distribution (determinate from 7 moments on).
+// position answered from that analysis.  Lists that stay in double: 5, 9 and
+// 15 moments of the uniform distribution on [0, 1] (the whole line and the
+// interval [0, 1]) and of a 3-atom distribution (determinate from 7 moments
+// on).  Clustered lists (9 moments): an atom plus a uniform of width 1e-3
+// (whole line; the double analysis settles it), two clusters of width 1e-4
+// on an interval and 5 atoms, three of them 0.01 apart, on a half-line (both
+// redone in double-double).  The label says which precision the analysis used.
 
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -13,41 +18,95 @@
 
 namespace {
 
+// E X^k of an atom of mass p at a plus a uniform of mass 1 - p on [b, b + w].
+std::vector<double> atom_and_uniform(int count, double p, double a, double b, double w) {
+    std::vector<double> m;
+    for (int k = 0; k < count; ++k) {
+        long double upper = std::pow(static_cast<long double>(b + w), k + 1);
+        long double lower = std::pow(static_cast<long double>(b), k + 1);
+        long double uniform = (upper - lower) / ((k + 1) * static_cast<long double>(w));
+        m.push_back(
+            static_cast<double>(p * std::pow(static_cast<long double>(a), k) + (1 - p) * uniform));
+    }
+    m[0] = 1.0;
+    return m;
+}
+
+std::vector<double> clustered_line(int count) {
+    return atom_and_uniform(count, 0.2, 0.0, 1.0, 1e-3);
+}
+
+std::vector<double> two_clusters(int count) {
+    std::vector<double> a = atom_and_uniform(count, 0.0, 0.0, 0.2, 1e-4);
+    std::vector<double> b = atom_and_uniform(count, 0.0, 0.0, 0.7, 1e-4);
+    for (int k = 0; k < count; ++k)
+        a[k] = 0.4 * a[k] + 0.6 * b[k];
+    a[0] = 1.0;
+    return a;
+}
+
+std::vector<double> close_atoms(int count) {
+    const double points[] = {-0.5, 0.3, 0.8, 0.81, 0.82};
+    const double masses[] = {0.2, 0.2, 0.2, 0.2, 0.2};
+    std::vector<double> m;
+    for (int k = 0; k < count; ++k) {
+        long double sum = 0;
+        for (int i = 0; i < 5; ++i)
+            sum += masses[i] * std::pow(static_cast<long double>(points[i]), k);
+        m.push_back(static_cast<double>(sum));
+    }
+    m[0] = 1.0;
+    return m;
+}
+
 struct Case {
     const char* name;
     int type;
+    double lower;
+    double upper;
     std::vector<double> (*moments)(int);
+    std::vector<int> counts;
 };
 
 const Case cases[] = {
-    {"uniform_line", 0, bench_support::uniform_moments},
-    {"uniform_interval", 2, bench_support::uniform_moments},
-    {"three_atoms_interval", 2, bench_support::three_atom_moments},
+    {"uniform_line", 0, 0.0, 1.0, bench_support::uniform_moments, {5, 9, 15}},
+    {"uniform_interval", 2, 0.0, 1.0, bench_support::uniform_moments, {5, 9, 15}},
+    {"three_atoms_interval", 2, 0.0, 1.0, bench_support::three_atom_moments, {5, 9, 15}},
+    {"clustered/atom_and_uniform_line", 0, -0.5, 1.5, clustered_line, {9}},
+    {"clustered/two_clusters_interval", 2, 0.0, 1.0, two_clusters, {9}},
+    {"clustered/close_atoms_half_line", 1, -1.0, 1.0, close_atoms, {9}},
 };
 
-// Positions spread over (0, 1) so that every bracket of the Radau nodes is met.
-std::vector<double> positions() {
+// Positions spread over (lower, upper) so that every bracket of the Radau
+// nodes is met.
+std::vector<double> positions(const Case& c) {
     std::vector<double> xs;
     for (int i = 0; i < 64; ++i)
-        xs.push_back((i + 0.5) / 64.0);
+        xs.push_back(c.lower + (c.upper - c.lower) * (i + 0.5) / 64.0);
     return xs;
+}
+
+std::string label(const SharpAnalysis& analysis) {
+    return std::string(status_name(analysis.status)) + ", " +
+           std::to_string(analysis.moments_used) + " moments used" +
+           (analysis.extended_precision ? ", double-double" : ", double");
 }
 
 void analysis_cost(benchmark::State& state, const Case& c) {
     int count = static_cast<int>(state.range(0));
     std::vector<double> m = c.moments(count);
     for (auto _ : state) {
-        SharpAnalysis analysis = analyse_moments(c.type, 0.0, 1.0, m.data(), count);
+        SharpAnalysis analysis = analyse_moments(c.type, c.lower, c.upper, m.data(), count);
         benchmark::DoNotOptimize(analysis.status);
     }
-    state.SetLabel(status_name(analyse_moments(c.type, 0.0, 1.0, m.data(), count).status));
+    state.SetLabel(label(analyse_moments(c.type, c.lower, c.upper, m.data(), count)));
 }
 
 void position_cost(benchmark::State& state, const Case& c) {
     int count = static_cast<int>(state.range(0));
     std::vector<double> m = c.moments(count);
-    SharpAnalysis analysis = analyse_moments(c.type, 0.0, 1.0, m.data(), count);
-    std::vector<double> xs = positions();
+    SharpAnalysis analysis = analyse_moments(c.type, c.lower, c.upper, m.data(), count);
+    std::vector<double> xs = positions(c);
     std::size_t i = 0;
     for (auto _ : state) {
         SharpBounds bounds = sharp_bounds_at(analysis, xs[i]);
@@ -55,26 +114,22 @@ void position_cost(benchmark::State& state, const Case& c) {
         benchmark::DoNotOptimize(bounds.upper_bound);
         i = (i + 1) % xs.size();
     }
-    state.SetLabel(std::string(status_name(analysis.status)) + ", " +
-                   std::to_string(analysis.moments_used) + " moments used");
+    state.SetLabel(label(analysis));
 }
 
 void register_all() {
     for (const Case& c : cases) {
-        benchmark::RegisterBenchmark((std::string("sharp_analysis/") + c.name).c_str(),
-                                     [&c](benchmark::State& s) { analysis_cost(s, c); })
-            ->ArgName("n")
-            ->Arg(5)
-            ->Arg(9)
-            ->Arg(15)
-            ->Unit(benchmark::kMicrosecond);
-        benchmark::RegisterBenchmark((std::string("sharp_position/") + c.name).c_str(),
-                                     [&c](benchmark::State& s) { position_cost(s, c); })
-            ->ArgName("n")
-            ->Arg(5)
-            ->Arg(9)
-            ->Arg(15)
-            ->Unit(benchmark::kMicrosecond);
+        auto* analysis =
+            benchmark::RegisterBenchmark((std::string("sharp_analysis/") + c.name).c_str(),
+                                         [&c](benchmark::State& s) { analysis_cost(s, c); });
+        auto* position =
+            benchmark::RegisterBenchmark((std::string("sharp_position/") + c.name).c_str(),
+                                         [&c](benchmark::State& s) { position_cost(s, c); });
+        for (auto* b : {analysis, position}) {
+            b->ArgName("n")->Unit(benchmark::kMicrosecond);
+            for (int count : c.counts)
+                b->Arg(count);
+        }
     }
 }
 

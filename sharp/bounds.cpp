@@ -1,9 +1,16 @@
-// The bounds at one position from an analysis: the canonical representation
-// through x as a Gauss-Radau rule of the Hankel form with the smallest
-// Christoffel mass at x.
+// The bounds at one position from an analysis.  For each usable degree, the
+// canonical representation through x is the Gauss-Radau rule of the Hankel
+// form with the smallest Christoffel mass at x; its nodes give the dual
+// polynomials (sharp/certificate.h) whose values, widened by the tolerance of
+// the moments, are the bounds.  The full degree is tried first; the shorter
+// degrees only where its widening is not negligible.
 
+#include "sharp/certificate.h"
 #include "sharp/jacobi.h"
+#include "sharp/recurrence.h"
 #include "sharp/sharp.h"
+#include "sharp/standardise.h"
+#include "sharp/tolerances.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,66 +20,59 @@ using namespace sharp_detail;
 
 namespace {
 
-// A Radau coefficient beyond this is a node at infinity (its mass <= 1e-200).
-constexpr double big_node = 1e100;
+// Stand-in for a zero Sturm pivot (see jacobi.cpp).
 constexpr double tiny = std::numeric_limits<double>::min();
-
-double weight_at(SharpWeight weight, double lower, double upper, double t) {
-    switch (weight) {
-    case SharpWeight::one:
-        return 1.0;
-    case SharpWeight::above_lower:
-        return t - lower;
-    case SharpWeight::below_upper:
-        return upper - t;
-    case SharpWeight::between:
-        return (t - lower) * (upper - t);
-    }
-    return 1.0;
-}
+// Padding of the Gershgorin interval that brackets the outermost Radau nodes,
+// on each side separately: one standardised unit plus a relative part, so
+// that the outer brackets strictly contain their node after rounding.
+constexpr double outer_padding_absolute = 1.0;
+constexpr double outer_padding_relative = 1e-8;
+// A Radau node beyond this many times the spread of the zeros (or of x) is
+// an outlier whose dual polynomial may be tried without it.
+constexpr double outlier_ratio = 4.0;
 
 double clamp01(double value) {
     return std::min(1.0, std::max(0.0, value));
 }
 
-// F(x-) - widening and F(x) + widening of a determinate distribution.
-void discrete_bounds(const Discrete& dist, double x, double& lower_bound, double& upper_bound) {
-    double below = 0.0;
-    double at = 0.0;
-    for (int i = 0; i < dist.count; ++i) {
-        if (std::fabs(dist.point[i] - x) <= dist.near[i])
-            at += dist.mass[i];
-        else if (dist.point[i] < x)
-            below += dist.mass[i];
-    }
-    lower_bound = clamp01(below - dist.widening);
-    upper_bound = clamp01(below + at + dist.widening);
-}
-
 struct Position {
-    double x = 0.0;     // standardised
-    double lower = 0.0; // a'
-    double upper = 0.0; // b'
+    double x = 0.0;       // standardised
+    double x_error = 0.0; // its rounding
+    double lower = 0.0;   // a'
+    double upper = 0.0;   // b'
 };
 
-double node_mass(const Form& form, const Position& pos, double t) {
-    double sum = christoffel_sum(form.alpha.data(), form.root_beta.data(), form.size, t);
+// A form of a usable degree, read from its weight's run.
+struct FormView {
+    SharpWeight weight = SharpWeight::one;
+    int size = 0;
+    const WeightRun* run = nullptr;
+};
+
+double christoffel_mass(const FormView& form, const Position& pos, double t) {
+    double sum = christoffel_sum(form.run->alpha.data(), form.run->root_beta.data(), form.size, t);
     return 1.0 / (weight_at(form.weight, pos.lower, pos.upper, t) * sum);
 }
 
-// The nodes of the representation other than x' and their masses, summed
-// below x' (index < s), above it, and the first moment of all of them.
-struct NodeSums {
-    double below = 0.0;
-    double above = 0.0;
-    double first_moment = 0.0;
+struct Interval {
+    double lower = 0.0;
+    double upper = 1.0;
+    double widening = 0.0; // how much the tolerance and rounding widened it
+    double mass = 0.0;     // the largest mass at x (Christoffel)
+    // The values of the dual polynomials through the representation's nodes:
+    // the exact bounds of the given moments, to rounding.
+    double exact_lower = 0.0;
+    double exact_upper = 1.0;
+    SharpWeight weight = SharpWeight::one;
 };
 
-NodeSums radau_sums(const Form& form, const Position& pos, bool need_below, bool need_above) {
+// The Radau nodes of the representation through x' (other than x' itself);
+// nodes beyond `far` count as at infinity and are left out.
+int radau_nodes(const FormView& form, const Position& pos, double far, CertNode* out) {
     const int m = form.size;
-    const double* alpha = form.alpha.data();
-    const double* beta = form.beta.data();
-    const double* zeros = form.zeros.data();
+    const double* alpha = form.run->alpha.data();
+    const double* beta = form.run->beta.data();
+    const double* zeros = form.run->zeros[m].data();
     // Sturm pass of J_m - x'I: s zeros of P_m lie below x', and the last pivot
     // is q = -P_m(x')/P_(m-1)(x').  The Radau coefficient comes from this same
     // pivot, so x' is exactly the s-th eigenvalue of the extended matrix.
@@ -88,72 +88,258 @@ NodeSums radau_sums(const Form& form, const Position& pos, bool need_below, bool
     if (q < 0.0)
         ++s;
     double ratio = beta[m] / q;
-    bool finite_node = std::fabs(ratio) <= big_node;
-
-    NodeSums sums;
-    auto take = [&](int k, double t) {
-        double mass = node_mass(form, pos, t);
-        if (!std::isfinite(mass))
-            mass = 0.0;
-        if (k < s)
-            sums.below += mass;
-        else
-            sums.above += mass;
-        sums.first_moment += mass * t;
-    };
-    if (!finite_node) {
+    int count = 0;
+    if (!(std::fabs(ratio) <= big_node)) {
         // x' is a zero of P_m to 1e-100: the far node sits at infinity with
         // no mass, and the other nodes are the remaining zeros of P_m.
         if (q < 0.0)
             --s;
-        for (int k = 0; k < m; ++k) {
-            if (k == s || (k < s && !need_below) || (k > s && !need_above))
-                continue;
-            take(k, zeros[k]);
-        }
-        return sums;
+        for (int k = 0; k < m; ++k)
+            if (k != s)
+                out[count++] = {zeros[k], true};
+        return count;
     }
     double alpha_tilde = pos.x + ratio;
     double outer_lo = 0.0;
     double outer_hi = 0.0;
     gershgorin(alpha, beta, m, alpha_tilde, outer_lo, outer_hi);
-    double pad = 1.0 + 1e-8 * std::max(std::fabs(outer_lo), std::fabs(outer_hi));
-    outer_lo -= pad;
-    outer_hi += pad;
+    outer_lo -= outer_padding_absolute + outer_padding_relative * std::fabs(outer_lo);
+    outer_hi += outer_padding_absolute + outer_padding_relative * std::fabs(outer_hi);
     for (int k = 0; k <= m; ++k) {
-        if (k == s || (k < s && !need_below) || (k > s && !need_above))
+        if (k == s)
             continue;
         // Node k lies between the zeros k-1 and k of P_m (interlacing).
         double lo = k == 0 ? std::min(outer_lo, zeros[0]) : zeros[k - 1];
         double hi = k == m ? std::max(outer_hi, zeros[m - 1]) : zeros[k];
-        take(k, radau_node(alpha, beta, m, alpha_tilde, lo, hi));
+        double t = radau_node(alpha, beta, m, alpha_tilde, lo, hi);
+        if (std::fabs(t) <= far)
+            out[count++] = {t, true};
     }
-    return sums;
+    return count;
 }
 
-void representation_bounds(const Form& form, const Position& pos, double p, double& lower_bound,
-                           double& upper_bound) {
-    bool closes_at_lower = form.weight == SharpWeight::above_lower;
-    bool both_ends = form.weight == SharpWeight::between;
-    NodeSums sums;
-    if (form.size >= 1)
-        sums = radau_sums(form, pos, !closes_at_lower, closes_at_lower || both_ends);
-    if (closes_at_lower) {
-        // The mass at a closes the total; only the nodes above x' are needed.
-        lower_bound = 1.0 - p - sums.above;
-        upper_bound = 1.0 - sums.above;
-    } else if (both_ends) {
-        double rest0 = 1.0 - p - (sums.below + sums.above);
-        double rest1 = -(p * pos.x + sums.first_moment);
-        double at_upper = (rest1 - pos.lower * rest0) / (pos.upper - pos.lower);
-        double at_lower = rest0 - at_upper;
-        lower_bound = at_lower + sums.below;
-        upper_bound = lower_bound + p;
-    } else {
-        // Any mass at b or at infinity lies above x.
-        lower_bound = sums.below;
-        upper_bound = lower_bound + p;
+// The end points that belong to a form's representation.
+int end_nodes(SharpWeight weight, const Position& pos, CertNode* out) {
+    int count = 0;
+    if (weight == SharpWeight::above_lower || weight == SharpWeight::between)
+        out[count++] = {pos.lower, false};
+    if (weight == SharpWeight::below_upper || weight == SharpWeight::between)
+        out[count++] = {pos.upper, false};
+    return count;
+}
+
+Interval from_certificates(const Certificate& up, const Certificate& down) {
+    Interval result;
+    if (up.ok) {
+        result.upper = up.value + up.widening;
+        result.exact_upper = up.value;
     }
+    if (down.ok) {
+        result.lower = down.value - down.widening;
+        result.exact_lower = down.value;
+    }
+    result.widening = std::max(up.ok ? up.widening : 1.0, down.ok ? down.widening : 1.0);
+    if (std::isnan(result.lower) || std::isnan(result.upper))
+        return Interval{0.0, 1.0, 1.0};
+    return result;
+}
+
+// A Radau node far outside the others carries almost no mass, but the
+// rounding of the polynomial's coefficients, magnified by its powers there,
+// can dominate the widening.  Without it the polynomial has two degrees
+// fewer and is still a valid dual polynomial (any nodes are); keep whichever
+// bound is better on each side.
+void without_outliers(const SharpAnalysis& a, const Position& pos, const CertNode* nodes, int n,
+                      double span, Interval& result) {
+    double reach = outlier_ratio * (1.0 + std::max(span, std::fabs(pos.x)));
+    CertNode kept[max_atoms + 2];
+    int count = 0;
+    for (int i = 0; i < n; ++i)
+        if (!nodes[i].touch || std::fabs(nodes[i].t) <= reach)
+            kept[count++] = nodes[i];
+    if (count == n)
+        return;
+    Certificate up;
+    Certificate down;
+    hermite_certificates(a.units, a.type, pos.x, pos.x_error, kept, count, up, down);
+    Interval other = from_certificates(up, down);
+    result.lower = std::max(result.lower, other.lower);
+    result.upper = std::min(result.upper, other.upper);
+    result.widening = std::max(
+        std::max(result.upper - result.exact_upper, result.exact_lower - result.lower), 0.0);
+}
+
+// Far beyond every zero of the forms (whole line and half-line): the Gauss
+// bound P(X beyond x) <= E[w P_m^2] / (w(x) P_m(x)^2), in closed form.
+Interval far_bounds(const SharpAnalysis& a, const FormView* forms, int count, const Position& pos,
+                    bool right) {
+    double best = 1.0; // bound on the mass beyond x
+    double widening = 0.0;
+    for (int f = 0; f < count; ++f) {
+        const FormView& form = forms[f];
+        double w[3] = {1.0, 0.0, 0.0};
+        int w_degree = 0;
+        if (form.weight == SharpWeight::above_lower) {
+            w[0] = -pos.lower;
+            w[1] = 1.0;
+            w_degree = 1;
+        } else if (form.weight != SharpWeight::one) {
+            continue;
+        }
+        double scale = 0.0;
+        Certificate g = gauss_certificate(a.units, w, w_degree, form.run->zeros[form.size].data(),
+                                          form.size, pos.x, scale);
+        if (!g.ok || !(scale > 0.0))
+            continue;
+        double beyond = (g.value + g.widening) / scale;
+        if (beyond < best) {
+            best = beyond;
+            widening = g.widening / scale;
+        }
+    }
+    best = std::max(best, 0.0);
+    Interval result = right ? Interval{1.0 - best, 1.0, widening} : Interval{0.0, best, widening};
+    result.exact_lower = right ? result.lower + widening : 0.0;
+    result.exact_upper = right ? 1.0 : result.upper - widening;
+    return result;
+}
+
+// The bounds of one usable degree.
+Interval degree_bounds(const SharpAnalysis& a, int dd, const Position& pos) {
+    FormSpec specs[2];
+    int count = forms_of_degree(a.type, dd, specs);
+    FormView forms[2];
+    for (int f = 0; f < count; ++f)
+        forms[f] = {specs[f].weight, specs[f].size, &a.runs[weight_index(specs[f].weight)]};
+    // The Christoffel rule: the form with the smallest mass at x' gives the
+    // canonical representation through x'.  A form vanishing at x' puts no
+    // mass there and is skipped.
+    int chosen = -1;
+    double p = std::numeric_limits<double>::infinity();
+    for (int f = 0; f < count; ++f) {
+        double w = weight_at(forms[f].weight, pos.lower, pos.upper, pos.x);
+        if (!(w > 0.0))
+            continue;
+        double mass = christoffel_mass(forms[f], pos, pos.x);
+        if (chosen < 0 || mass < p) {
+            chosen = f;
+            p = mass;
+        }
+    }
+    if (chosen < 0)
+        return Interval{0.0, 1.0, 1.0};
+    const FormView& form = forms[chosen];
+    const int m = form.size;
+    double span = 0.0;
+    Interval result;
+    bool far_away = false;
+    if (m >= 1) {
+        const double* zeros = form.run->zeros[m].data();
+        span = std::max(std::fabs(zeros[0]), std::fabs(zeros[m - 1]));
+        double far = far_ratio * (1.0 + span);
+        bool right = a.type <= 1 && pos.x > zeros[m - 1] + far;
+        bool left = a.type == 0 && pos.x < zeros[0] - far;
+        if (right || left) {
+            result = far_bounds(a, forms, count, pos, right);
+            far_away = true;
+        }
+    }
+    if (!far_away) {
+        CertNode nodes[max_atoms + 2];
+        int n = 0;
+        if (m >= 1)
+            n = radau_nodes(form, pos, far_ratio * (1.0 + span + std::fabs(pos.x)), nodes);
+        n += end_nodes(form.weight, pos, nodes + n);
+        Certificate up;
+        Certificate down;
+        hermite_certificates(a.units, a.type, pos.x, pos.x_error, nodes, n, up, down);
+        result = from_certificates(up, down);
+        if (result.widening > skip_widening)
+            without_outliers(a, pos, nodes, n, span, result);
+    }
+    result.mass = p;
+    result.weight = form.weight;
+    return result;
+}
+
+// The determinate distribution at x': its F(x-) and F(x), and the bounds its
+// dual polynomials prove for every list within the tolerance (at x', and at
+// the nearest atoms on either side, which bound from the safe side).  An atom
+// within tol_position of x' counts as at x' (any nodes give valid dual
+// polynomials, so this is a choice of tightness, not of validity).
+Interval law_bounds(const SharpAnalysis& a, const Position& pos, double& below, double& at) {
+    const Discrete& law = a.law;
+    CertNode nodes[max_atoms];
+    below = 0.0;
+    at = 0.0;
+    double next_above = std::numeric_limits<double>::infinity();
+    double next_below = -std::numeric_limits<double>::infinity();
+    double lowest = std::numeric_limits<double>::infinity();
+    double highest = -lowest;
+    double snap = tol_position * (1.0 + std::fabs(pos.x));
+    int interior = 0;
+    double roots[max_atoms];
+    double weight[3] = {1.0, 0.0, 0.0};
+    int weight_degree = 0;
+    for (int i = 0; i < law.count; ++i) {
+        double t = law.point[i];
+        lowest = std::min(lowest, t);
+        highest = std::max(highest, t);
+        if (law.at_end[i]) {
+            if (t == pos.lower && weight_degree == 0) {
+                weight[0] = -t;
+                weight[1] = 1.0;
+                weight_degree = 1;
+            }
+        } else {
+            roots[interior++] = t;
+        }
+        if (std::fabs(t - pos.x) <= snap) {
+            at += law.mass[i];
+            t = pos.x;
+        } else if (t < pos.x) {
+            below += law.mass[i];
+            next_below = std::max(next_below, t);
+        } else {
+            next_above = std::min(next_above, t);
+        }
+        nodes[i] = {t, !law.at_end[i]};
+    }
+    at += below;
+    double span = std::max(std::fabs(lowest), std::fabs(highest));
+    double far = far_ratio * (1.0 + span);
+    if ((a.type <= 1 && pos.x > highest + far) || (a.type == 0 && pos.x < lowest - far)) {
+        double scale = 0.0;
+        Certificate g =
+            gauss_certificate(a.units, weight, weight_degree, roots, interior, pos.x, scale);
+        double beyond = g.ok && scale > 0.0 ? (g.value + g.widening) / scale : 1.0;
+        beyond = std::max(beyond, 0.0);
+        Interval result = pos.x > highest ? Interval{1.0 - beyond, 1.0} : Interval{0.0, beyond};
+        result.exact_lower = below;
+        result.exact_upper = at;
+        result.widening = std::max(result.upper - at, below - result.lower);
+        return result;
+    }
+    Certificate up;
+    Certificate down;
+    hermite_certificates(a.units, a.type, pos.x, pos.x_error, nodes, law.count, up, down);
+    Interval result = from_certificates(up, down);
+    if (std::isfinite(next_above)) {
+        Certificate alt =
+            hermite_certificate(a.units, a.type, next_above, 0.0, nodes, law.count, true);
+        if (alt.ok)
+            result.upper = std::min(result.upper, alt.value + alt.widening);
+    }
+    if (std::isfinite(next_below)) {
+        Certificate alt =
+            hermite_certificate(a.units, a.type, next_below, 0.0, nodes, law.count, false);
+        if (alt.ok)
+            result.lower = std::max(result.lower, alt.value - alt.widening);
+    }
+    result.exact_lower = below;
+    result.exact_upper = at;
+    result.widening = std::max(result.upper - at, below - result.lower);
+    return result;
 }
 
 } // namespace
@@ -178,54 +364,96 @@ SharpBounds sharp_bounds_at(const SharpAnalysis& analysis, double position) {
         return result;
     }
     Position pos;
-    pos.x = (position - analysis.centre) / analysis.scale;
-    pos.lower = analysis.lower_std;
-    pos.upper = analysis.upper_std;
-    if (analysis.status == SharpStatus::determinate) {
-        discrete_bounds(analysis.determinate, pos.x, result.lower_bound, result.upper_bound);
-        return result;
+    const Units& u = analysis.units;
+    pos.x = standardised_position(u, position, &pos.x_error);
+    pos.lower = u.lower;
+    pos.upper = u.upper;
+    if (analysis.type >= 1 && position == analysis.lower) {
+        pos.x = u.lower;
+        pos.x_error = 0.0;
+    }
+    if (analysis.type == 2 && position == analysis.upper) {
+        pos.x = u.upper;
+        pos.x_error = 0.0;
     }
 
-    // The Christoffel rule: the form with the smallest mass at x' gives the
-    // canonical representation through x'.  A form vanishing at x' puts no
-    // mass there and is skipped.
-    int chosen = -1;
-    double p = std::numeric_limits<double>::infinity();
-    for (int f = 0; f < analysis.form_count; ++f) {
-        const Form& form = analysis.forms[f];
-        double w = weight_at(form.weight, pos.lower, pos.upper, pos.x);
-        if (!(w > 0.0))
-            continue;
-        double sum = christoffel_sum(form.alpha.data(), form.root_beta.data(), form.size, pos.x);
-        double mass = 1.0 / (w * sum);
-        if (chosen < 0 || mass < p) {
-            chosen = f;
-            p = mass;
-        }
-    }
     double lower_bound = 0.0;
     double upper_bound = 1.0;
-    if (chosen >= 0) {
-        representation_bounds(analysis.forms[chosen], pos, p, lower_bound, upper_bound);
-        result.mass_at_position = p;
-        result.weight = analysis.forms[chosen].weight;
+    double widening = std::numeric_limits<double>::infinity();
+    double exact_lower = 0.0;
+    double exact_upper = 1.0;
+    int dd = analysis.top_degree;
+    if (analysis.law.count > 0) {
+        // The distribution within the tolerance, with the dual polynomials
+        // through its atoms.
+        double below = 0.0;
+        double at = 0.0;
+        Interval law = law_bounds(analysis, pos, below, at);
+        lower_bound = law.lower;
+        upper_bound = law.upper;
+        widening = law.widening;
+        exact_lower = law.exact_lower;
+        exact_upper = law.exact_upper;
+        --dd;
     }
-    if (std::isnan(lower_bound) || std::isnan(upper_bound)) {
-        // Only overflow far outside the data can get here; fall back to the
-        // bounds that always hold.
-        lower_bound = 0.0;
-        upper_bound = 1.0;
+    // The usable degrees from the top down; below the top only where its
+    // widening leaves room for fewer moments to do better.
+    // Fewer moments never have tighter exact bounds, so once a degree's exact
+    // value on one side is no better than the bound found, no shorter degree
+    // can improve that side.  Degrees with the same forms as the one before
+    // (the whole line: 2k and 2k + 1) give the same bounds and are skipped.
+    bool lower_done = false;
+    bool upper_done = false;
+    FormSpec previous[2];
+    int previous_count = 0;
+    for (; dd >= 0 && widening > skip_widening && !(lower_done && upper_done); --dd) {
+        if (!(analysis.candidates & (1u << dd)))
+            continue;
+        FormSpec specs[2];
+        int count = forms_of_degree(analysis.type, dd, specs);
+        bool same = count == previous_count;
+        for (int f = 0; same && f < count; ++f)
+            same = specs[f].weight == previous[f].weight && specs[f].size == previous[f].size;
+        if (same)
+            continue;
+        previous_count = count;
+        for (int f = 0; f < count; ++f)
+            previous[f] = specs[f];
+        Interval b = degree_bounds(analysis, dd, pos);
+        if (dd != analysis.top_degree) {
+            lower_done = lower_done || b.exact_lower <= lower_bound;
+            upper_done = upper_done || b.exact_upper >= upper_bound;
+        }
+        lower_bound = std::max(lower_bound, b.lower);
+        upper_bound = std::min(upper_bound, b.upper);
+        if (dd == analysis.top_degree) {
+            widening = b.widening;
+            exact_lower = b.exact_lower;
+            exact_upper = b.exact_upper;
+            result.mass_at_position = b.mass;
+            result.weight = b.weight;
+        }
     }
     lower_bound = clamp01(lower_bound);
     upper_bound = clamp01(upper_bound);
-    if (analysis.has_hull_partner) {
-        double det_lower = 0.0;
-        double det_upper = 1.0;
-        discrete_bounds(analysis.hull_partner, pos.x, det_lower, det_upper);
-        lower_bound = std::min(lower_bound, det_lower);
-        upper_bound = std::max(upper_bound, det_upper);
+    if (analysis.status == SharpStatus::determinate) {
+        // Exact here when every list within the tolerance keeps the bounds
+        // within exact_tolerance of the distribution's own F(x-) and F(x);
+        // not next to an atom, where the tolerance lets mass cross x.
+        bool exact = lower_bound >= exact_lower - exact_tolerance &&
+                     upper_bound <= exact_upper + exact_tolerance;
+        result.status = exact ? SharpStatus::determinate : SharpStatus::sharp;
+    }
+    if (lower_bound > upper_bound) {
+        // Valid bounds cannot cross; if rounding crossed them, the wider
+        // reading of the two is the safe one.
+        std::swap(lower_bound, upper_bound);
     }
     result.lower_bound = lower_bound;
     result.upper_bound = upper_bound;
+    // How far the tolerance and the rounding moved the bounds from the exact
+    // ones of the given numbers (as the dual polynomials of the top degree
+    // value them).
+    result.widening = std::max(std::max(upper_bound - exact_upper, exact_lower - lower_bound), 0.0);
     return result;
 }

@@ -4,6 +4,12 @@
 
 #include <cmath>
 
+// The error-free transformations below rely on every operation being rounded
+// as written; value-changing optimisations make two_sum inexact.
+#if defined(__FAST_MATH__)
+#error "sharp/double_double.h needs IEEE arithmetic: do not compile it with -ffast-math"
+#endif
+
 namespace sharp_detail {
 
 struct DoubleDouble {
@@ -50,6 +56,52 @@ inline DoubleDouble add(DoubleDouble a, DoubleDouble b) {
 
 inline double to_double(DoubleDouble a) {
     return a.hi + a.lo;
+}
+
+// Arithmetic for code written once for double and double-double (the
+// recurrence of the analysis): about 2^-104 relative per operation.
+inline DoubleDouble operator+(DoubleDouble a, DoubleDouble b) {
+    return add(a, b);
+}
+
+inline DoubleDouble operator-(DoubleDouble a) {
+    return {-a.hi, -a.lo};
+}
+
+inline DoubleDouble operator-(DoubleDouble a, DoubleDouble b) {
+    return add(a, -b);
+}
+
+inline DoubleDouble operator*(DoubleDouble a, DoubleDouble b) {
+    DoubleDouble p = two_prod(a.hi, b.hi);
+    double lo = p.lo + (a.hi * b.lo + a.lo * b.hi);
+    return quick_two_sum(p.hi, lo);
+}
+
+inline DoubleDouble operator/(DoubleDouble a, DoubleDouble b) {
+    double q1 = a.hi / b.hi;
+    DoubleDouble r = a - b * DoubleDouble{q1, 0.0};
+    double q2 = r.hi / b.hi;
+    r = r - b * DoubleDouble{q2, 0.0};
+    double q3 = r.hi / b.hi;
+    DoubleDouble q = quick_two_sum(q1, q2);
+    return q + DoubleDouble{q3, 0.0};
+}
+
+inline DoubleDouble sqrt(DoubleDouble a) {
+    if (!(a.hi > 0.0))
+        return {std::sqrt(a.hi), 0.0};
+    double s = std::sqrt(a.hi);
+    DoubleDouble residual = a - two_prod(s, s);
+    return quick_two_sum(s, residual.hi / (2.0 * s));
+}
+
+inline double to_double(double a) {
+    return a;
+}
+
+inline DoubleDouble scale_by_power_of_two(DoubleDouble a, int exponent) {
+    return {std::ldexp(a.hi, exponent), std::ldexp(a.lo, exponent)};
 }
 
 } // namespace sharp_detail

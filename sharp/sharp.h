@@ -13,13 +13,19 @@
 // answers a position in O(n^2) from that analysis (the canonical representation
 // through x, built as a Gauss-Radau rule of the chosen Hankel form).
 //
+// The given moments are rounded numbers: the bounds hold for every
+// distribution on S whose moments lie within a tolerance of the given ones
+// (4 units in the last place of each moment's own scale, see
+// docs/sharp-method.md), and they are never looser than the bounds from any
+// leading part of the list.
+//
 // Verdicts:
-//   sharp        the moments are in the interior of the moment space (possibly
-//                after dropping the top moments that the data do not resolve);
-//                the bounds are the sharp ones for the moments used.
-//   determinate  the moments lie on the boundary: exactly one distribution has
-//                them, a finite set of atoms; the bounds are its F(x-) and F(x),
-//                widened by their own rounding uncertainty.
+//   sharp        the bounds are the sharp ones for the moments used (possibly
+//                fewer than given: those the tolerance still resolves),
+//                widened by what the tolerance allows.
+//   determinate  the moments lie on the boundary within their tolerance: one
+//                distribution, a finite set of atoms; the bounds are its F(x-)
+//                and F(x) to 1e-9 for every list within the tolerance.
 //   infeasible   no distribution on S has these moments.
 //   invalid      the request is unusable (no moments, mu0 != 1, a value that is
 //                not finite, limits that do not make a support).
@@ -27,7 +33,9 @@
 // The numerical layer: no Qt, no error log.  Everything is reported through
 // the returned values.
 
-#include <array>
+#include "sharp/detail.h"
+
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -36,54 +44,13 @@ enum class SharpStatus { sharp, determinate, infeasible, invalid };
 // "sharp", "determinate", "infeasible", "invalid".
 const char* status_name(SharpStatus status);
 
-// The weight w(t) of a Hankel form: the polynomials >= 0 on S are sums of
-// w(t) q(t)^2 over these weights.
-enum class SharpWeight { one, above_lower, below_upper, between };
-
 // "1", "t-a", "b-t", "(t-a)(b-t)".
 const char* weight_name(SharpWeight weight);
-
-// Longest moment list the method works with; the moments beyond it are not
-// used (fewer moments still give valid bounds).
-inline constexpr int sharp_max_moments = 32;
 
 struct SharpAtom {
     double point = 0.0; // in the units of X
     double mass = 0.0;
 };
-
-namespace sharp_detail {
-
-inline constexpr int max_degree = sharp_max_moments - 1;
-inline constexpr int max_size = max_degree / 2; // largest size m of a Hankel form
-inline constexpr int max_atoms = max_size + 3;  // nodes of a form plus two end points
-
-// One Hankel form of the degree used, with what a position needs: the
-// recurrence of its measure nu = w mu in standardised units and the zeros of
-// its orthogonal polynomial P_m (they bracket the Radau nodes).
-struct Form {
-    SharpWeight weight = SharpWeight::one;
-    int size = 0;                                 // m
-    std::array<double, max_size> alpha{};         // alpha_0 .. alpha_(m-1)
-    std::array<double, max_size + 1> beta{};      // beta_0 = nu_0, beta_1 .. beta_m
-    std::array<double, max_size + 1> root_beta{}; // their square roots
-    std::array<double, max_size> zeros{};         // zeros of P_m, ascending
-};
-
-// A discrete distribution in standardised units, with the uncertainty of its
-// atoms (near: how far from an atom a position still counts as on it) and of
-// its distribution function (widening).
-struct Discrete {
-    int count = 0;
-    std::array<double, max_atoms> point{};
-    std::array<double, max_atoms> mass{};
-    std::array<double, max_atoms> near{};
-    std::array<bool, max_atoms> at_lower{};
-    std::array<bool, max_atoms> at_upper{};
-    double widening = 0.0;
-};
-
-} // namespace sharp_detail
 
 // The analysis of one moment list for one support.  The fields below the
 // public ones are the state that sharp_bounds_at() needs; treat them as opaque.
@@ -94,31 +61,40 @@ struct SharpAnalysis {
     std::string message;   // one sentence on the verdict
     // status determinate: the distribution, ascending points, in the units of X.
     std::vector<SharpAtom> atoms;
+    // status determinate: the largest amount by which the bounds between two
+    // atoms exceed the distribution's own F(x-) and F(x) (at most 1e-9).
+    double widening = 0.0;
+    // The verdict needed double-double arithmetic (the double analysis could
+    // not tell a pivot from the tolerance of the moments).
+    bool extended_precision = false;
 
     // --- state for the positions ---
     int type = 0;
     double lower = 0.0;
     double upper = 0.0;
-    double centre = 0.0; // X' = (X - centre) / scale
-    double scale = 1.0;
-    double lower_std = 0.0; // a'
-    double upper_std = 0.0; // b'
-    int form_count = 0;     // forms of the degree used (status sharp)
-    std::array<sharp_detail::Form, 2> forms{};
-    sharp_detail::Discrete determinate{}; // status determinate
-    bool has_hull_partner = false;        // status sharp: widen to this distribution too
-    sharp_detail::Discrete hull_partner{};
+    sharp_detail::Units units{};
+    std::array<sharp_detail::WeightRun, 4> runs{};
+    std::uint32_t candidates = 0; // bit dd: the forms of degree dd are usable
+    int top_degree = -1;          // largest usable degree (status sharp)
+    sharp_detail::Discrete law{}; // status determinate
 };
 
 // type: 0 whole line, 1 [lower, inf), 2 [lower, upper].  lower is read for
-// types 1 and 2, upper for type 2.  moments[0..count-1] are mu0 .. mu(count-1).
+// types 1 and 2, upper for type 2.  moments[0..count-1] are E[(X - centre)^j]
+// for j = 0 .. count-1 (raw moments with the default centre 0).
 SharpAnalysis analyse_moments(int type, double lower, double upper, const double* moments,
-                              int count);
+                              int count, double centre = 0.0);
 
 struct SharpBounds {
-    double lower_bound = 0.0;                  // L, a bound for P(X < x)
-    double upper_bound = 1.0;                  // U, a bound for P(X <= x)
-    SharpStatus status = SharpStatus::invalid; // the analysis' status; invalid for a bad x
+    double lower_bound = 0.0; // L, a bound for P(X < x)
+    double upper_bound = 1.0; // U, a bound for P(X <= x)
+    // The analysis' status, except: invalid for a bad x, and sharp (not
+    // determinate) where moments within their tolerance allow bounds more
+    // than 1e-9 away from the determinate distribution's (next to an atom).
+    SharpStatus status = SharpStatus::invalid;
+    // How far the tolerance of the moments and the rounding of the arithmetic
+    // widened these bounds beyond the exact ones of the given numbers.
+    double widening = 0.0;
     // status sharp, x inside S: the largest mass any such distribution can put
     // at x, and the form whose representation gave the bounds.
     double mass_at_position = 0.0;

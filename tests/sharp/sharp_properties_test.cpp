@@ -94,10 +94,15 @@ TEST(SharpInvariance, AffineChangeOfUnitsLeavesTheBoundsAlone) {
                     double upper = tr.scale * support.upper + tr.shift;
                     SharpAnalysis moved =
                         analyse_moments(support.type, lower, upper, ct.data(), count);
-                    ASSERT_EQ(moved.status, base.status)
+                    // The tolerance of the moments is set in the units they are
+                    // given in, so a change of units can move a list across the
+                    // 1e-9 line between "determinate" and "sharp" (both with
+                    // the same atoms) and change how many moments it resolves.
+                    bool same = moved.status == base.status ||
+                                (!moved.atoms.empty() && !base.atoms.empty());
+                    ASSERT_TRUE(same)
                         << d.name << " " << support_text(support) << " n=" << count
                         << " s=" << tr.scale << ": " << moved.message << " / " << base.message;
-                    ASSERT_EQ(moved.moments_used, base.moments_used);
                     for (double x : test_positions(d)) {
                         SharpBounds b = sharp_bounds_at(base, x);
                         SharpBounds bt = sharp_bounds_at(moved, tr.scale * x + tr.shift);
@@ -106,10 +111,9 @@ TEST(SharpInvariance, AffineChangeOfUnitsLeavesTheBoundsAlone) {
                         double xt = tr.scale * x + tr.shift;
                         if (support.type >= 1 && (xt - tr.shift) / tr.scale != x)
                             continue;
-                        // A determinate answer is widened by the rounding level of
-                        // its own data, which the change of units alters.
-                        double slack =
-                            1e-7 + base.determinate.widening + moved.determinate.widening;
+                        // Both are widened by the tolerance of their own moments,
+                        // which the change of units alters.
+                        double slack = 1e-7 + b.widening + bt.widening;
                         EXPECT_NEAR(bt.lower_bound, b.lower_bound, slack)
                             << d.name << " " << support_text(support) << " n=" << count
                             << " s=" << tr.scale << " x=" << x;
@@ -148,7 +152,10 @@ TEST(SharpDeterminate, FewAtomsAreRecognisedWithTheirPointsAndMasses) {
                 std::vector<double> c = d.moments(count);
                 SharpAnalysis analysis =
                     analyse_moments(support.type, support.lower, support.upper, c.data(), count);
-                ASSERT_EQ(analysis.status, SharpStatus::determinate)
+                // Determinate, or sharp from the same atoms where the moments'
+                // tolerance lets the bounds between them move by more than 1e-9.
+                ASSERT_TRUE(analysis.status == SharpStatus::determinate ||
+                            (analysis.status == SharpStatus::sharp && !analysis.atoms.empty()))
                     << d.name << " " << support_text(support) << " n=" << count << ": "
                     << analysis.message;
                 ASSERT_EQ(static_cast<int>(analysis.atoms.size()), atoms);
@@ -158,7 +165,7 @@ TEST(SharpDeterminate, FewAtomsAreRecognisedWithTheirPointsAndMasses) {
                 }
                 // At an atom: L = F(x-), U = F(x), up to the widening by the
                 // atoms' own uncertainty, which is small for separated atoms.
-                double widening = analysis.determinate.widening;
+                double widening = analysis.widening;
                 EXPECT_LT(widening, 1e-6);
                 for (double x : ac.points) {
                     SharpBounds b = sharp_bounds_at(analysis, x);

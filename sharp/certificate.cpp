@@ -1,0 +1,311 @@
+#include "sharp/certificate.h"
+
+#include "sharp/double_double.h"
+#include "sharp/tolerances.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace sharp_detail {
+
+namespace {
+
+double horner(const double* p, int count, double t) {
+    double value = 0.0;
+    for (int i = count - 1; i >= 0; --i)
+        value = value * t + p[i];
+    return value;
+}
+
+double horner_slope(const double* p, int count, double t) {
+    double value = 0.0;
+    for (int i = count - 1; i >= 1; --i)
+        value = value * t + static_cast<double>(i) * p[i];
+    return value;
+}
+
+// sum |p_i| |t|^i: the scale of the rounding error of evaluating p at t.
+double absolute_value(const double* p, int count, double t) {
+    double value = 0.0;
+    double at = std::fabs(t);
+    for (int i = count - 1; i >= 0; --i)
+        value = value * at + std::fabs(p[i]);
+    return value;
+}
+
+// The moments' tolerance seen through p: p rewritten in powers of
+// (X - centre)/scale, sum |q_i| tolerance_i.
+double tolerance_widening(const Units& u, const double* p, int count) {
+    double q[max_conditions];
+    for (int i = 0; i < count; ++i)
+        q[i] = p[i];
+    // Taylor shift: t = y - h with h = (mean - centre)/scale.
+    double c = -u.shift_std;
+    if (c != 0.0)
+        for (int i = 0; i < count - 1; ++i)
+            for (int j = count - 2; j >= i; --j)
+                q[j] += c * q[j + 1];
+    double widening = 0.0;
+    for (int i = 1; i < count; ++i)
+        widening += std::fabs(q[i]) * u.tolerance[i];
+    return widening;
+}
+
+// sum p_j z_j and its arithmetic error bound.
+double expectation(const Units& u, const double* p, int count, double& error) {
+    double value = 0.0;
+    double size = 0.0;
+    for (int j = 0; j < count; ++j) {
+        value += p[j] * u.z[j];
+        size += std::fabs(p[j]) * std::fabs(u.z[j]);
+    }
+    error = (count + 1) * eps * size;
+    return value;
+}
+
+} // namespace
+
+namespace {
+
+// The Hermite data: x first, then every node (a touch node twice).
+struct HermiteData {
+    double s[max_conditions];
+    double f[max_conditions];
+    bool single[max_conditions] = {};
+    int n = 0;
+};
+
+bool hermite_data(double x, const CertNode* nodes, int count, bool upper, HermiteData& h) {
+    auto target = [&](double t) { return upper ? (t <= x ? 1.0 : 0.0) : (t < x ? 1.0 : 0.0); };
+    h.s[0] = x;
+    h.f[0] = upper ? 1.0 : 0.0;
+    h.single[0] = true;
+    h.n = 1;
+    for (int i = 0; i < count; ++i) {
+        double t = nodes[i].t;
+        if (t == x || !std::isfinite(t))
+            continue;
+        if (h.n + 2 > max_conditions)
+            return false;
+        h.s[h.n] = t;
+        h.f[h.n] = target(t);
+        h.single[h.n] = !nodes[i].touch;
+        ++h.n;
+        if (nodes[i].touch) {
+            h.s[h.n] = t;
+            h.f[h.n] = target(t);
+            ++h.n;
+        }
+    }
+    return true;
+}
+
+// a - b in the arithmetic T (exact in double-double).
+inline double difference(double a, double b, double) {
+    return a - b;
+}
+
+inline DoubleDouble difference(double a, double b, DoubleDouble) {
+    return two_sum(a, -b);
+}
+
+// Ascending coefficients of the interpolant, in the arithmetic T: divided
+// differences (a touch node's slope is 0), then the Newton form expanded.
+template <class T> bool hermite_coefficients(const HermiteData& h, T* p) {
+    const int n = h.n;
+    T a[max_conditions]{};
+    for (int i = 0; i < n; ++i)
+        a[i] = T{h.f[i]};
+    for (int k = 1; k < n; ++k)
+        for (int i = n - 1; i >= k; --i) {
+            if (h.s[i] == h.s[i - k]) {
+                if (k != 1)
+                    return false; // the same point twice among the nodes
+                a[i] = T{0.0};
+            } else {
+                a[i] = (a[i] - a[i - 1]) / difference(h.s[i], h.s[i - k], T{});
+            }
+        }
+    for (int i = 0; i < n; ++i)
+        p[i] = T{0.0};
+    p[0] = a[n - 1];
+    for (int k = n - 2; k >= 0; --k) {
+        int degree = n - 2 - k; // degree of p before this step
+        T node{h.s[k]};
+        for (int j = degree + 1; j >= 1; --j)
+            p[j] = p[j - 1] - node * p[j];
+        p[0] = a[k] - node * p[0];
+    }
+    return true;
+}
+
+DoubleDouble horner_dd(const DoubleDouble* p, int count, double t) {
+    DoubleDouble value{0.0, 0.0};
+    for (int i = count - 1; i >= 0; --i)
+        value = value * DoubleDouble{t, 0.0} + p[i];
+    return value;
+}
+
+// Value, widening and slack of the polynomial p (double, or double-double
+// with its high parts in p and the whole in pdd).
+Certificate finish(const Units& u, int type, const HermiteData& h, double x_error, bool upper,
+                   const double* p, const DoubleDouble* pdd) {
+    Certificate cert;
+    const int n = h.n;
+    // Beyond the last node the polynomial must stay on its side of the step:
+    // >= 0 (U) or <= 0 (L) above, >= 1 (U) or <= 1 (L) below on the line.
+    if (n >= 2 && type <= 1) {
+        double lead = p[n - 1];
+        double need = upper ? 1.0 : -1.0;
+        if (!(lead * need > 0.0))
+            return cert;
+        double below = (n - 1) % 2 == 0 ? lead : -lead;
+        if (type == 0 && !(below * need > 0.0))
+            return cert;
+    }
+    double error = 0.0;
+    if (pdd) {
+        DoubleDouble value{0.0, 0.0};
+        double size = 0.0;
+        for (int j = 0; j < n; ++j) {
+            value = value + pdd[j] * DoubleDouble{u.z[j], 0.0};
+            size += std::fabs(p[j]) * std::fabs(u.z[j]);
+        }
+        cert.value = to_double(value);
+        error = 2.0 * eps * std::fabs(cert.value) + n * dd_eps * size;
+    } else {
+        cert.value = expectation(u, p, n, error);
+    }
+    double slack = 0.0;
+    for (int i = 0; i < n; ++i) {
+        if (i > 0 && h.s[i] == h.s[i - 1])
+            continue;
+        double residual = 0.0;
+        double rounding = 0.0;
+        if (pdd) {
+            residual = std::fabs(to_double(horner_dd(pdd, n, h.s[i]) - DoubleDouble{h.f[i], 0.0}));
+            rounding = (n + 1) * dd_eps * absolute_value(p, n, h.s[i]);
+        } else {
+            residual = std::fabs(horner(p, n, h.s[i]) - h.f[i]);
+            rounding = (n + 1) * eps * absolute_value(p, n, h.s[i]);
+        }
+        double moved = 0.0;
+        if (h.single[i]) {
+            // Ends and x are rounded to standardised units: the polynomial
+            // must hold on the true side of them too.
+            double where = i == 0 ? x_error : 2.0 * eps * std::fabs(h.s[i]);
+            moved = std::fabs(horner_slope(p, n, h.s[i])) * where;
+        }
+        slack = std::max(slack, residual + rounding + moved);
+    }
+    double tolerance = tolerance_widening(u, p, n);
+    cert.widening = tolerance + error + slack;
+    cert.slack = slack;
+    cert.tolerance = tolerance;
+    cert.ok = std::isfinite(cert.value) && std::isfinite(cert.widening);
+    return cert;
+}
+
+} // namespace
+
+namespace {
+
+// The certificate of p (ascending, n coefficients) for the data h, formed
+// again in double-double where the rounding of the coefficients (magnified
+// by the powers of an outlying node) outweighs the moments' tolerance.
+Certificate settle(const Units& u, int type, const HermiteData& h, double x_error, bool upper,
+                   double* p) {
+    Certificate cert = finish(u, type, h, x_error, upper, p, nullptr);
+    if (cert.ok && cert.slack > std::max(cert.tolerance, skip_widening)) {
+        DoubleDouble pdd[max_conditions];
+        if (!hermite_coefficients(h, pdd))
+            return cert;
+        double high[max_conditions];
+        for (int i = 0; i < h.n; ++i)
+            high[i] = to_double(pdd[i]);
+        Certificate fine = finish(u, type, h, x_error, upper, high, pdd);
+        if (fine.ok && fine.widening < cert.widening)
+            cert = fine;
+    }
+    return cert;
+}
+
+} // namespace
+
+Certificate hermite_certificate(const Units& u, int type, double x, double x_error,
+                                const CertNode* nodes, int count, bool upper) {
+    HermiteData h;
+    if (!hermite_data(x, nodes, count, upper, h) || h.n > u.count)
+        return Certificate{};
+    double p[max_conditions];
+    if (!hermite_coefficients(h, p))
+        return Certificate{};
+    return settle(u, type, h, x_error, upper, p);
+}
+
+void hermite_certificates(const Units& u, int type, double x, double x_error, const CertNode* nodes,
+                          int count, Certificate& up, Certificate& down) {
+    up = Certificate{};
+    down = Certificate{};
+    HermiteData h;
+    if (!hermite_data(x, nodes, count, true, h) || h.n > u.count)
+        return;
+    double p[max_conditions];
+    if (!hermite_coefficients(h, p))
+        return;
+    // The two polynomials differ only in their value at x: P_L = P_U - l,
+    // with l = prod over the other conditions of (t - s_j) / (x - s_j).
+    double l[max_conditions] = {};
+    l[0] = 1.0;
+    for (int j = 1; j < h.n; ++j) {
+        double scale = 1.0 / (x - h.s[j]);
+        for (int i = j; i >= 1; --i)
+            l[i] = (l[i - 1] - h.s[j] * l[i]) * scale;
+        l[0] = -h.s[j] * l[0] * scale;
+    }
+    double q[max_conditions];
+    for (int i = 0; i < h.n; ++i)
+        q[i] = p[i] - l[i];
+    up = settle(u, type, h, x_error, true, p);
+    HermiteData lower = h;
+    lower.f[0] = 0.0;
+    down = settle(u, type, lower, x_error, false, q);
+}
+
+Certificate gauss_certificate(const Units& u, const double* weight, int weight_degree,
+                              const double* roots, int count, double x, double& scale) {
+    Certificate cert;
+    double g[max_conditions] = {};
+    int n = weight_degree + 1;
+    for (int i = 0; i < n; ++i)
+        g[i] = weight[i];
+    double w_at = horner(weight, n, x);
+    scale = w_at;
+    for (int r = 0; r < count; ++r) {
+        for (int twice = 0; twice < 2; ++twice) {
+            // g *= (t - root)
+            for (int j = n; j >= 1; --j)
+                g[j] = g[j - 1] - roots[r] * g[j];
+            g[0] = -roots[r] * g[0];
+            ++n;
+        }
+        double factor = x - roots[r];
+        scale *= factor * factor;
+    }
+    if (n > u.count) {
+        scale = 0.0;
+        return cert;
+    }
+    scale *= 1.0 - 4.0 * (n + 1) * eps;
+    double error = 0.0;
+    cert.value = expectation(u, g, n, error);
+    double slack = 0.0;
+    for (int r = 0; r < count; ++r)
+        slack = std::max(slack, std::fabs(horner(g, n, roots[r])) +
+                                    (n + 1) * eps * absolute_value(g, n, roots[r]));
+    cert.widening = tolerance_widening(u, g, n) + error + slack;
+    cert.ok = std::isfinite(cert.value) && std::isfinite(cert.widening);
+    return cert;
+}
+
+} // namespace sharp_detail
