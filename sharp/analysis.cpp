@@ -213,6 +213,14 @@ void keep_run(WeightRun& run, const Recurrence& rec) {
 
 SharpAnalysis analyse_moments(int type, double lower, double upper, const double* moments,
                               int count, double centre) {
+    // Support's underlying type is int: a number outside 0..2 reaches the
+    // check of invalid_reason() unchanged.
+    return analyse_moments(static_cast<Support>(type), lower, upper, moments, count, centre);
+}
+
+SharpAnalysis analyse_moments(Support support, double lower, double upper, const double* moments,
+                              int count, double centre) {
+    const int type = support_index(support);
     SharpAnalysis analysis;
     analysis.type = type;
     analysis.lower = lower;

@@ -1,8 +1,8 @@
 #pragma once
 // Sharp bounds on a distribution function from its moments.
 //
-// For a support S (type 0 the whole line, 1 the half-line [lower, inf), 2 the
-// interval [lower, upper]) and moments mu0 = 1, mu1, ..., mu(n-1), the bounds
+// For a support S (the whole line, the half-line [lower, inf) or the interval
+// [lower, upper]) and moments mu0 = 1, mu1, ..., mu(n-1), the bounds
 //
 //     L = inf P(X < x),   U = sup P(X <= x)
 //
@@ -33,6 +33,7 @@
 // The numerical layer: no Qt, no error log.  Everything is reported through
 // the returned values.
 
+#include "numeric/support.h"
 #include "sharp/detail.h"
 
 #include <cstdint>
@@ -79,9 +80,13 @@ struct SharpAnalysis {
     sharp_detail::Discrete law{}; // status determinate
 };
 
-// type: 0 whole line, 1 [lower, inf), 2 [lower, upper].  lower is read for
-// types 1 and 2, upper for type 2.  moments[0..count-1] are E[(X - centre)^j]
-// for j = 0 .. count-1 (raw moments with the default centre 0).
+// lower is read for the half-line and the interval, upper for the interval.
+// moments[0..count-1] are E[(X - centre)^j] for j = 0 .. count-1 (raw moments
+// with the default centre 0).
+SharpAnalysis analyse_moments(Support support, double lower, double upper, const double* moments,
+                              int count, double centre = 0.0);
+// The same with the support numbered 0, 1, 2 (another number: status invalid,
+// "Unknown support type.").  Kept for callers not yet moved to Support.
 SharpAnalysis analyse_moments(int type, double lower, double upper, const double* moments,
                               int count, double centre = 0.0);
 
