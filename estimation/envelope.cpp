@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "estimation/context.h"
 #include "estimation/estimate.h"
@@ -72,9 +73,8 @@ Envelope sample_envelope(const BoundsRequest& request, PositionSpan span, int co
 
     const int moment_count = static_cast<int>(request.moments.size());
     if (request.method == Method::sharp) {
-        const SharpAnalysis analysis =
-            analyse_moments(support_index(request.support), request.lower, request.upper,
-                            request.moments.data(), moment_count);
+        const SharpAnalysis analysis = analyse_moments(
+            request.support, request.lower, request.upper, request.moments.data(), moment_count);
         envelope.status = analysis.status;
         envelope.moments_used = analysis.moments_used;
         envelope.atoms = analysis.atoms;
@@ -89,18 +89,27 @@ Envelope sample_envelope(const BoundsRequest& request, PositionSpan span, int co
     EstimationContext quiet;
     quiet.log_path.reset();
     quiet.diagnostics = DiagnosticSink(nullptr);
+    std::optional<ClassicEstimation> classic;
+    if (moment_count > 0) {
+        try {
+            // One guarded estimation (one sharp analysis) for every position.
+            classic.emplace(request.support, request.lower, request.upper, request.moments.data(),
+                            moment_count, quiet);
+        } catch (const Failure&) {
+            // No memory for the moments' copy: the positions say nothing.
+        }
+    }
     for (int i = 0; i < count; ++i) {
         const double x = position_at(i);
         double lower = 0.0;
         double upper = 1.0;
-        if (moment_count > 0) {
+        if (classic) {
             try {
-                const Estimate e = estimate(request.support, x, request.lower, request.upper,
-                                            request.moments.data(), moment_count, quiet);
+                const Estimate e = classic->at(x);
                 lower = e.lower_bound;
                 upper = e.upper_bound;
             } catch (const Failure&) {
-                // No memory for the moments' copy: this position says nothing.
+                // A failure outside the attempts: this position says nothing.
             }
         }
         keep(x, lower, upper);

@@ -3,9 +3,9 @@
 // evenly spaced x, with the atoms of a determinate moment list.  The dialog's
 // plot, vendrill-cli's SVG and the Python package draw the same curve from
 // here.  The sharp method analyses the moments once for the whole range; the
-// classic one runs the estimation entry point at every position, writing no
-// error log and no diagnostics (a sampled curve is not a request the user
-// made position by position).
+// classic one builds one guarded ClassicEstimation (estimation/estimate.h) and
+// asks it at every position, writing no error log and no diagnostics (a
+// sampled curve is not a request the user made position by position).
 
 #include <vector>
 

@@ -3,22 +3,85 @@
 #include "estimation/bounded.h"
 #include "estimation/normal.h"
 #include "estimation/positive.h"
+#include "estimation/tolerances.h"
 
-Estimate estimate(Support support, double position, double lower, double upper,
-                  const Vector& moments, EstimationContext& context) {
-    switch (support) {
+namespace {
+
+// The analysis gives bounds that hold for every distribution on the support
+// with these moments (up to their rounding).  With every moment used they are
+// the sharp ones, so a classic bound beyond them is proved wrong.  With only
+// the first N used they are the sharp bounds of those N, which every
+// distribution with all the moments obeys too: a classic bound beyond them
+// rests on moments that the data do not resolve against their own rounding,
+// and is widened as well (the off-centre lists where the classic bounds
+// excluded laws that reproduce the given doubles exactly were of this kind).
+bool bounds_hold(const SharpAnalysis& analysis) {
+    return analysis.status == SharpStatus::sharp || analysis.status == SharpStatus::determinate;
+}
+
+// The smaller (lower) or larger (upper) bound, where a classic value that is
+// not a number counts as no bound at all.
+double wider_lower(double classic, double sharp) {
+    return classic <= sharp ? classic : sharp;
+}
+double wider_upper(double classic, double sharp) {
+    return classic >= sharp ? classic : sharp;
+}
+
+} // namespace
+
+ClassicEstimation::ClassicEstimation(Support support, double lower, double upper,
+                                     const double* moments, int count, EstimationContext& context)
+    : support_(support), lower_(lower), upper_(upper), moments_(moments, count), context_(&context),
+      analysis_(analyse_moments(support, lower, upper, moments_.data, moments_.length)),
+      guards_(bounds_hold(analysis_)) {}
+
+ClassicEstimation::ClassicEstimation(Support support, double lower, double upper,
+                                     const Vector& moments, EstimationContext& context)
+    : support_(support), lower_(lower), upper_(upper), moments_(moments), context_(&context),
+      analysis_(analyse_moments(support, lower, upper, moments_.data, moments_.length)),
+      guards_(bounds_hold(analysis_)) {}
+
+Estimate ClassicEstimation::drivers_at(double position) const {
+    switch (support_) {
     case Support::whole:
-        return estimate_normal(moments, position, context);
+        return estimate_normal(moments_, position, *context_);
     case Support::half:
-        return estimate_positive(moments, position, lower, context);
+        return estimate_positive(moments_, position, lower_, *context_);
     case Support::interval:
-        return estimate_bounded(moments, position, lower, upper, context);
+        return estimate_bounded(moments_, position, lower_, upper_, *context_);
     }
     return Estimate{};
 }
 
+Estimate ClassicEstimation::at(double position) const {
+    Estimate e = drivers_at(position);
+    if (analysis_.status == SharpStatus::infeasible) {
+        e.guard = GuardVerdict::infeasible;
+        return e;
+    }
+    if (!guards_)
+        return e;
+    const SharpBounds sharp = sharp_bounds_at(analysis_, position);
+    if (sharp.status == SharpStatus::invalid)
+        return e;
+    using estimation_tolerance::guard_margin;
+    const bool lower_wrong = !(e.lower_bound <= sharp.lower_bound + guard_margin);
+    const bool upper_wrong = !(e.upper_bound >= sharp.upper_bound - guard_margin);
+    if (lower_wrong || upper_wrong) {
+        e.lower_bound = wider_lower(e.lower_bound, sharp.lower_bound);
+        e.upper_bound = wider_upper(e.upper_bound, sharp.upper_bound);
+        e.guard = GuardVerdict::widened;
+    }
+    return e;
+}
+
+Estimate estimate(Support support, double position, double lower, double upper,
+                  const Vector& moments, EstimationContext& context) {
+    return ClassicEstimation(support, lower, upper, moments, context).at(position);
+}
+
 Estimate estimate(Support support, double position, double lower, double upper,
                   const double* moments, int count, EstimationContext& context) {
-    const Vector copy(moments, count);
-    return estimate(support, position, lower, upper, copy, context);
+    return ClassicEstimation(support, lower, upper, moments, count, context).at(position);
 }

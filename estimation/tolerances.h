@@ -30,6 +30,12 @@ inline constexpr double reproduction = 1e-3;
 // indistinguishable from 0 in double precision (its rounding error is of the
 // order of 1e-16 times that product).
 inline constexpr double rounding_level = 1e-12;
+// How far a classic bound may pass the sharp one of the same request before
+// the guard calls it wrong and widens it: the sharp method's own line for
+// "exact" (its bounds hold to 1e-9 of a determinate distribution's), and far
+// above the drivers' rounding (1e-12 to 1e-10), so that two computations of
+// the same exact value are never taken for a fault.
+inline constexpr double guard_margin = 1e-9;
 
 } // namespace estimation_tolerance
 
