@@ -40,6 +40,8 @@ extern const char* const calculation_failed_message;
 // bounds, and what Calculate says in sharp mode.
 extern const char* const sharp_bounds_entry_text;
 extern const char* const sharp_determinate_message;
+// A determinate list at a position next to an atom: not exact there.
+extern const char* const sharp_near_atom_message;
 extern const char* const sharp_infeasible_message;
 extern const char* const sharp_limits_message;
 extern const char* const sharp_position_message;
@@ -112,9 +114,9 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
     // The classic estimation of the request on the moments into the bound
-    // members; the outcome.  A seam for the tests, which make it fail the way
-    // a failure escaping the estimation would.
-    virtual Outcome RunEstimation(const Vector& moments);
+    // members; the estimate (its outcome and guard verdict).  A seam for the
+    // tests, which make it fail the way a failure escaping the estimation would.
+    virtual Estimate RunEstimation(const Vector& moments);
 
     // Into the dialog's own log, with the dialog's request.
     void ReportFailure(const Failure& failure) override;
@@ -129,7 +131,9 @@ private:
     // The selected rows, in increasing order.  Transfers the controls first.
     ZeroFilledArray<int> CollectSelection();
     void SelectRows(ZeroFilledArray<int>& rows);
-    void ActOnOutcome(Outcome outcome);
+    // The guard's box, if any, then the outcome's box and the switch to a
+    // weaker type, if any.
+    void ActOnEstimate(const Estimate& estimate);
     void BuildContextMenu();
     // The sharp bounds of the request into the bound members, then the box.
     void CalculateSharp(const double* moments, int count);

@@ -1,6 +1,7 @@
 // The Calculate command: checks the request, hands it to the classic
 // estimation (or, in sharp mode, to the sharp method) and shows the bounds
-// and the verdict.
+// and the verdicts: the guard's first, then the outcome's with the switch to
+// a weaker type.
 
 #include "app/bounds_dlg.h"
 #include "app/message_box.h"
@@ -19,27 +20,35 @@ namespace vendrill {
 const char* const calculation_failed_message =
     "The calculation could not be completed; the details are in error.log.";
 
-Outcome CBoundsDlg::RunEstimation(const Vector& moments) {
+Estimate CBoundsDlg::RunEstimation(const Vector& moments) {
     const std::optional<Support> support = support_from_index(m_type);
     if (!support)
-        return Outcome::none;
+        return Estimate{};
     const Estimate result = estimate(*support, m_position, m_lower, m_upper, moments, m_estimation);
     m_lowerBound = result.lower_bound;
     m_upperBound = result.upper_bound;
-    return result.outcome;
+    return result;
 }
 
 void CBoundsDlg::ReportFailure(const Failure& failure) {
     m_estimation.report(failure);
 }
 
-void CBoundsDlg::ActOnOutcome(Outcome outcome) {
+void CBoundsDlg::ActOnEstimate(const Estimate& estimate) {
     const std::optional<Support> support = support_from_index(m_type);
     if (!support)
         return;
+    const Outcome outcome = estimate.outcome;
+    const bool switches = (outcome == Outcome::whole_line && *support != Support::whole) ||
+                          (outcome == Outcome::half_line && *support == Support::interval);
+    // The guard speaks first, about the bounds the fields show for the type
+    // that was chosen; its word replaces the outcome's unless the type switches.
+    const char* const guard = guard_message(estimate.guard);
+    if (*guard != '\0')
+        AfxMessageBox(QString::fromUtf8(guard));
     // When the chosen estimation itself gave the tightest bounds, nothing is said.
     const char* const verdict = outcome_message(*support, outcome);
-    if (*verdict != '\0')
+    if (*verdict != '\0' && (*guard == '\0' || switches))
         AfxMessageBox(QString::fromUtf8(verdict));
     // A weaker estimation that gave the bounds becomes the chosen type.
     if (outcome == Outcome::whole_line && *support != Support::whole) {
@@ -64,8 +73,15 @@ void CBoundsDlg::OnCalculate() {
         return;
     m_message.clear();
 
-    if (m_momentCount < minimum_moment_count(*support)) {
+    // The classic estimations need 3, 4 or 5 moments; the sharp method
+    // answers from M0 alone.
+    if (!m_sharp && m_momentCount < minimum_moment_count(*support)) {
         m_message = QString::fromStdString(too_few_moments_message(*support));
+        UpdateData(false);
+        return;
+    }
+    if (m_sharp && m_momentCount < 1) {
+        m_message = QString::fromUtf8(no_moments_message);
         UpdateData(false);
         return;
     }
@@ -85,8 +101,8 @@ void CBoundsDlg::OnCalculate() {
             CalculateSharp(storage.data(), m_momentCount);
         } else {
             const Vector moments(storage.data(), m_momentCount);
-            const Outcome outcome = RunEstimation(moments);
-            ActOnOutcome(outcome);
+            const Estimate estimate = RunEstimation(moments);
+            ActOnEstimate(estimate);
         }
     } catch (const Failure& failure) {
         // A failure escaped the estimation: its report goes to the log, the

@@ -1,19 +1,25 @@
 // Calculate in sharp mode: the bounds of the sharp method for the request as
-// the classic path reads it, shown in the same fields, with a box only when
-// the verdict needs a word.  The sharp method reports through its results,
-// so nothing here writes to error.log, and the estimation type never changes.
+// the classic path reads it (but any number of moments from M0 on), shown in
+// the same fields, with a box only when the verdict needs a word.  The sharp
+// method reports through its results, so nothing here writes to error.log,
+// and the estimation type never changes.
 
 #include "app/bounds_dlg.h"
 #include "app/message_box.h"
+#include "numeric/support.h"
 #include "sharp/sharp.h"
 
 #include <cmath>
+#include <optional>
 
 namespace vendrill {
 
 const char* const sharp_bounds_entry_text = "Sharp bounds";
 const char* const sharp_determinate_message =
     "The moments determine the distribution: the bounds are exact.";
+const char* const sharp_near_atom_message =
+    "The moments determine the distribution, but this position is next to an atom: "
+    "the bounds cover the moments' rounding and are not exact.";
 const char* const sharp_infeasible_message = "These moments do not fit the chosen support.";
 const char* const sharp_limits_message =
     "The sharp bounds need the lower limit below the upper limit.";
@@ -42,7 +48,11 @@ QString sharp_verdict_message(const SharpAnalysis& analysis, const SharpBounds& 
         return invalid_request_message(analysis);
     switch (analysis.status) {
     case SharpStatus::determinate:
-        return QString::fromUtf8(sharp_determinate_message);
+        // "Exact" only where the position itself is: next to an atom the
+        // moments' rounding lets mass move across it.
+        return QString::fromUtf8(bounds.status == SharpStatus::determinate
+                                     ? sharp_determinate_message
+                                     : sharp_near_atom_message);
     case SharpStatus::infeasible:
         return QString::fromUtf8(sharp_infeasible_message);
     case SharpStatus::sharp:
@@ -56,7 +66,10 @@ QString sharp_verdict_message(const SharpAnalysis& analysis, const SharpBounds& 
 }
 
 void CBoundsDlg::CalculateSharp(const double* moments, int count) {
-    const SharpAnalysis analysis = analyse_moments(m_type, m_lower, m_upper, moments, count);
+    const std::optional<Support> support = support_from_index(m_type);
+    if (!support)
+        return;
+    const SharpAnalysis analysis = analyse_moments(*support, m_lower, m_upper, moments, count);
     const SharpBounds bounds = sharp_bounds_at(analysis, m_position);
     m_lowerBound = bounds.lower_bound;
     m_upperBound = bounds.upper_bound;

@@ -102,11 +102,14 @@ TEST_F(CalculateTest, ZerothMomentMustBeOne) {
 
 // The bounded estimation with the position below the lower limit: every
 // bounded and half-line attempt fails, the whole-line one gives the bounds.
+// Mean 0 and variance 1 fit no distribution on [0, 1]: the guard says so
+// first, then the switch to the whole line is announced and made.
 TEST_F(CalculateTest, BoundedBelowTheLowerLimitSwitchesToTheWholeLine) {
     enter_request(IDC_TYPE_BOUNDED, "-0.5", {"1", "0", "1", "0", "3"}, "0", "1");
     ASSERT_TRUE(edit(IDC_UPPER)->isEnabled());
     click(IDC_CALCULATE);
-    EXPECT_EQ(boxes, QStringList({"The (-inf, inf) estimation gave the tightest bounds."}));
+    EXPECT_EQ(boxes, QStringList({"These moments do not fit the chosen support.",
+                                  "The (-inf, inf) estimation gave the tightest bounds."}));
     EXPECT_TRUE(button(IDC_TYPE_NORMAL)->isChecked());
     EXPECT_FALSE(button(IDC_TYPE_BOUNDED)->isChecked());
     EXPECT_EQ(dlg->m_type, 0);
@@ -135,7 +138,8 @@ TEST_F(CalculateTest, BoundedBelowTheLowerLimitSwitchesToTheWholeLine) {
 
 TEST_F(CalculateTest, WholeLineNotApplicableShowsARealBox) {
     set_message_box_hook(nullptr);
-    enter_request(IDC_TYPE_NORMAL, "1", {"1", "2", "1"});
+    // One atom at 0: the whole-line attempts fail.
+    enter_request(IDC_TYPE_NORMAL, "1", {"1", "0", "0"});
     QString title, text;
     QMessageBox::StandardButtons buttons;
     const int modals = with_modal_handler([&] { click(IDC_CALCULATE); },
@@ -155,6 +159,29 @@ TEST_F(CalculateTest, WholeLineNotApplicableShowsARealBox) {
     EXPECT_EQ(upper_bound(), QStringLiteral("1"));
     EXPECT_TRUE(dlg->isVisible());
     EXPECT_NE(log_text().find("Hiba a k\xf6vetkez\xf5 f\xfcggv\xe9nyben"), std::string::npos);
+}
+
+// Moments of four atoms on [6.1, 7.9], rounded to the list's six decimals:
+// the whole-line estimation gives the tightest classic bounds, and they
+// exclude what the moments allow.  The guard's box comes first, about the
+// widened bounds; then the switch to the whole line is announced and made.
+TEST_F(CalculateTest, GuardBoxComesBeforeTheSwitchOfType) {
+    const QStringList texts = {"1", "6.906476", "47.712282", "329.699517", "2278.862656"};
+    enter_request(IDC_TYPE_BOUNDED, "6.92", texts, "6.1", "7.9");
+    click(IDC_CALCULATE);
+    EXPECT_EQ(boxes,
+              QStringList({"The classic bounds were widened to stay valid for these moments.",
+                           "The (-inf, inf) estimation gave the tightest bounds."}));
+    EXPECT_TRUE(button(IDC_TYPE_NORMAL)->isChecked());
+    EXPECT_FALSE(edit(IDC_UPPER)->isEnabled());
+
+    const double moments[] = {1, 6.906476, 47.712282, 329.699517, 2278.862656};
+    EstimationContext quiet = test_support::quiet_context();
+    const Estimate expected = estimate(Support::interval, 6.92, 6.1, 7.9, moments, 5, quiet);
+    ASSERT_EQ(expected.guard, GuardVerdict::widened);
+    ASSERT_EQ(expected.outcome, Outcome::whole_line);
+    EXPECT_EQ(lower_bound(), QString::fromStdString(format_general15(expected.lower_bound)));
+    EXPECT_EQ(upper_bound(), QString::fromStdString(format_general15(expected.upper_bound)));
 }
 
 // A field that does not hold a number stops Calculate after the message:
@@ -196,7 +223,7 @@ TEST_F(CalculateTest, ClickFromABadEditComplainsOnce) {
 
 class EscapingReportDialog : public CBoundsDlg {
 protected:
-    Outcome RunEstimation(const Vector& /*moments*/) override {
+    Estimate RunEstimation(const Vector& /*moments*/) override {
         throw Failure("asset", "Nincs el\xc3\xa9g mem\xc3\xb3ria!", FailureCode::computation);
     }
 };

@@ -115,7 +115,7 @@ TEST_F(SharpBoundsTest, EntryIsACheckableSwitchOffAtStart) {
     EXPECT_FALSE(dlg->m_sharp);
 }
 
-enum class Verdict { none, determinate, infeasible, partial, limits };
+enum class Verdict { none, determinate, near_atom, infeasible, partial, limits };
 
 struct SharpCase {
     const char* name;
@@ -133,6 +133,10 @@ QString expected_box(Verdict verdict, const SharpAnalysis& analysis) {
         return {};
     case Verdict::determinate:
         return QStringLiteral("The moments determine the distribution: the bounds are exact.");
+    case Verdict::near_atom:
+        return QStringLiteral("The moments determine the distribution, but this position is next "
+                              "to an atom: the bounds cover the moments' rounding and are not "
+                              "exact.");
     case Verdict::infeasible:
         return QStringLiteral("These moments do not fit the chosen support.");
     case Verdict::partial:
@@ -147,6 +151,13 @@ QString expected_box(Verdict verdict, const SharpAnalysis& analysis) {
 TEST_F(SharpBoundsTest, CalculateShowsTheSharpBoundsAndTheVerdict) {
     const SharpCase cases[] = {
         {"coin", IDC_TYPE_NORMAL, "-0.3", "", "", {"1", "0", "1", "0", "1"}, Verdict::determinate},
+        {"coin next to an atom",
+         IDC_TYPE_NORMAL,
+         "0.999999",
+         "",
+         "",
+         {"1", "0", "1", "0", "1"},
+         Verdict::near_atom},
         {"uniform, 5 moments",
          IDC_TYPE_BOUNDED,
          "0.1",
@@ -262,22 +273,32 @@ TEST_F(SharpBoundsTest, FieldsAgreeWithTheWorkedExamples) {
     EXPECT_EQ(log_text(), std::string());
 }
 
-// The dialog's count check holds in sharp mode too, before any computation.
-TEST_F(SharpBoundsTest, TooFewMomentsStillStopAtTheMessageLine) {
+// The sharp method answers from any number of moments: none stops at the
+// message line, two on the interval (too few for the classic estimation)
+// give the bound of the mean, and the 0th moment must still be 1.
+TEST_F(SharpBoundsTest, AnswersAnyCountFromOneMoment) {
     set_sharp(true);
-    enter_request(IDC_TYPE_BOUNDED, "0.1", {"1", "0.5", "0.333333", "0.25"}, "0", "1");
+    enter_request(IDC_TYPE_BOUNDED, "0.1", {}, "0", "1");
     preset_bounds();
     click(IDC_CALCULATE);
-    EXPECT_EQ(message_line(), QStringLiteral("Enter at least 5 moments!"));
+    EXPECT_EQ(message_line(), QStringLiteral("Enter at least 1 moment!"));
     EXPECT_EQ(lower_bound(), QStringLiteral("0.25"));
     EXPECT_EQ(upper_bound(), QStringLiteral("0.75"));
     EXPECT_TRUE(boxes.isEmpty());
 
-    // Five moments, the first of them 0.5.
+    // Mean 0.25 on [0, 1]: P(X <= 0.1) <= 0.75 / 0.9.
+    add_moments({"1", "0.25"});
+    click(IDC_CALCULATE);
+    EXPECT_EQ(message_line(), QString());
+    EXPECT_EQ(lower_bound(), QStringLiteral("0"));
+    EXPECT_NEAR(dlg->m_upperBound, 0.75 / 0.9, 1e-12);
+    EXPECT_GE(dlg->m_upperBound, 0.75 / 0.9);
+    EXPECT_TRUE(boxes.isEmpty());
+
+    // The first moment 0.25.
     select_rows({0});
     click(IDC_DELETE_MOMENTS);
-    add_moments({"0.2", "0.1"});
-    ASSERT_EQ(column(1).front(), QStringLiteral("0.500000"));
+    ASSERT_EQ(column(1).front(), QStringLiteral("0.250000"));
     click(IDC_CALCULATE);
     EXPECT_EQ(message_line(), QStringLiteral("The 0th moment must equal to 1!"));
     EXPECT_EQ(lower_bound(), QStringLiteral("0"));
@@ -300,7 +321,8 @@ TEST_F(SharpBoundsTest, TurningItOffRestoresTheClassicEstimations) {
     set_sharp(false);
     boxes.clear();
     click(IDC_CALCULATE);
-    EXPECT_EQ(boxes, QStringList({"The (-inf, inf) estimation gave the tightest bounds."}));
+    EXPECT_EQ(boxes, QStringList({"These moments do not fit the chosen support.",
+                                  "The (-inf, inf) estimation gave the tightest bounds."}));
     EXPECT_TRUE(button(IDC_TYPE_NORMAL)->isChecked());
     EXPECT_FALSE(edit(IDC_LOWER)->isEnabled());
     EXPECT_FALSE(edit(IDC_UPPER)->isEnabled());
