@@ -9,7 +9,6 @@
 #include "estimation/estimate.h"
 #include "numeric/diagnostics.h"
 #include "numeric/failure.h"
-#include "numeric/vector.h"
 #include "sharp/sharp.h"
 
 namespace vendrill::cli {
@@ -18,33 +17,46 @@ namespace {
 
 const char* const program_description =
     "vendrill-cli --type {0|1|2} --position X [--lower A] [--upper B]\n"
-    "             [--method {classic|sharp}] [--format {text|json|csv}]\n"
+    "             [--method {sharp|classic}] [--format {text|json|csv}]\n"
     "             [--] M0 M1 ... M(n-1)\n\n"
     "Bounds the distribution function of a random variable at a position x from\n"
     "a list of its moments M0 M1 ... M(n-1) (M0 must be 1) and its support:\n"
     "a lower bound for P(X < x) and an upper bound for P(X <= x).";
 
 const char* const program_footer = R"(Types:
-  0, whole     (-inf, inf)       needs at least 3 moments
-  1, half      [lower, inf)      needs at least 4 moments
-  2, bounded   [lower, upper]    needs at least 5 moments
-  A weaker type is tried as well; when it gives the tightest bounds, or when
-  no estimation applies, the verdict says so.
+  0, whole     (-inf, inf)
+  1, half      [lower, inf)
+  2, bounded   [lower, upper]    (lower < upper for the sharp method)
 
 Methods (--method):
-  classic  the default: the estimations above, as the dialog computes them.
-  sharp    the tightest bounds that any distribution on the support with these
-           moments allows.  The moment list is analysed once and every
-           position is answered from that analysis; at most 32 moments are
-           used.  Its status and verdict:
+  sharp    the default, because its bounds are the best the moments allow and
+           hold for every distribution on the support whose moments are the
+           given ones up to their rounding: the tightest such bounds, exact
+           when the moments determine the distribution.  Any number of
+           moments from M0 alone (bounds 0 and 1; with M1 Markov's bound, with
+           M2 Cantelli's ...); at most 32 are used.  The moment list is
+           analysed once and every position is answered from that analysis.
+           Its status (per position) and verdict:
              sharp        "" (all moments used) or
                           "Only the first N moments could be used."
              determinate  "The moments determine the distribution: the bounds
                           are exact."  (one distribution, a set of atoms)
+                          Next to an atom, where the moments' rounding lets
+                          mass move across x, the status is sharp and the
+                          verdict says the bounds are not exact.
              infeasible   "These moments do not fit the chosen support."
                           (bounds 0 and 1; still exit status 0)
-           The classic checks of the request apply; a bounded support also
-           needs lower < upper.
+  classic  the dialog's own estimations: whole needs at least 3 moments, half
+           4, bounded 5.  A weaker type is tried as well; when it gives the
+           tightest bounds, or when no estimation applies, the verdict says
+           so.  Every classic answer is checked against the sharp analysis of
+           the same request.  A bound that excludes what the moments allow is
+           widened, with the verdict
+             "The classic bounds were widened to stay valid for these moments."
+           Moments that fit no distribution on the support keep their
+           numbers, with the verdict
+             "These moments do not fit the chosen support."
+           Either verdict replaces the outcome's; the outcome code stays.
 
 Output (standard output carries only the result):
   text  "Lower bound = L", "Upper bound = U", then the verdict if any; with
@@ -54,21 +66,22 @@ Output (standard output carries only the result):
         positions a JSON array holding one such object a line.  Numbers read
         back exactly.
   csv   header position,lower_bound,upper_bound,outcome and one line a position.
-  outcome: 0 no estimation applied (bounds 0 and 1), 1 the (-inf, inf)
-  estimation, 2 the [lower, inf) estimation, 3 the [lower, upper] estimation
-  gave the tightest bounds last.
-  With --method sharp: text as above with the sharp verdict; JSON objects have
-  no "outcome" (it names a classic estimation) and after "upper_bound" carry
-  "method":"sharp","status":S,"moments_used":N,"verdict":"...", and for
-  status determinate "atoms":[[point,mass],...] (numbers read back exactly);
-  the CSV header is position,lower_bound,upper_bound,status.
+  These are the classic method's rows.  outcome: 0 no estimation applied
+  (bounds 0 and 1), 1 the (-inf, inf) estimation, 2 the [lower, inf)
+  estimation, 3 the [lower, upper] estimation gave the tightest bounds last.
+  The sharp method's rows (the default): text as above with the sharp
+  verdict; JSON objects have no "outcome" (it names a classic estimation) and
+  after "upper_bound" carry "method":"sharp","status":S,"moments_used":N,
+  "verdict":"...", and for a determinate list "atoms":[[point,mass],...]
+  (numbers read back exactly); the CSV header is
+  position,lower_bound,upper_bound,status.  S is the position's status.
 
 Error log:
-  Failed estimation attempts append reports, with this request and the
-  position being computed, to ./error.log (--log PATH elsewhere, --no-log none).
-  Diagnostic lines of the estimation go to standard error.  The sharp method
-  reports through its status and verdict only: it writes no error log (--log
-  and --no-log are accepted and change nothing).
+  Failed classic estimation attempts append reports, with this request and
+  the position being computed, to ./error.log (--log PATH elsewhere, --no-log
+  none).  Diagnostic lines of the estimation go to standard error.  The sharp
+  method reports through its status and verdict only: it writes no error log
+  (--log and --no-log are accepted and change nothing).
 
 Exit status: 0 result computed (any outcome), 2 invalid input (message on
 standard error, nothing on standard output, nothing logged), 1 failure.
@@ -77,11 +90,13 @@ Negative numbers are ordinary values (--position -1.5, --lower -2); put the
 moments after -- when the first of them is negative.
 
 Examples:
-  vendrill-cli --type whole --position 1 -- 1 0 1
-  vendrill-cli --type 2 --lower 0 --upper 1 --positions 0:1:11 --format csv \
-      -- 1 0.5 0.333333333333333 0.25 0.2
-  vendrill-cli --type whole --method sharp --position -0.3 --format json -- 1 0 1 0 1
-  printf '1 0.5 1 3\n' | vendrill-cli --type half --position 1 --moments-file - --format json)";
+  vendrill-cli --type whole --position -0.3 --format json -- 1 0 1 0 1
+  vendrill-cli --type half --lower 0 --position 3 -- 1 1
+  vendrill-cli --method classic --type whole --position 1 -- 1 0 1
+  vendrill-cli --method classic --type 2 --lower 0 --upper 1 --positions 0:1:11 \
+      --format csv -- 1 0.5 0.333333333333333 0.25 0.2
+  printf '1 0.5 1 3\n' | vendrill-cli --method classic --type half --position 1 \
+      --moments-file - --format json)";
 
 // Registers the options; values land in raw as the user typed them and are
 // converted by validate(), which names the argument in its messages.
@@ -94,7 +109,7 @@ void define_options(CLI::App& app, RawArguments& raw) {
         ->type_name("FROM:TO:COUNT");
     app.add_option("--lower", raw.lower, "Lower limit (default 0)")->type_name("A");
     app.add_option("--upper", raw.upper, "Upper limit (default 1)")->type_name("B");
-    app.add_option("--method", raw.method, "Bounds: classic (default) or sharp")
+    app.add_option("--method", raw.method, "Bounds: sharp (default) or classic")
         ->type_name("METHOD");
     app.add_option("--format", raw.format, "Output: text (default), json or csv")
         ->type_name("FORMAT");
@@ -106,29 +121,31 @@ void define_options(CLI::App& app, RawArguments& raw) {
     app.add_option("moments", raw.moments, "The moments M0 M1 ..., M0 = 1")->type_name("M");
 }
 
-// Every classic row comes from the library's one entry point.  The request
+// Every classic row comes from the library's one entry point, built once for
+// the request (one guarding sharp analysis for all positions).  The request
 // source follows the position, so that a report names the position being
 // computed.
 int compute_classic(const Request& request, CliRequestSource& source, EstimationContext& context,
                     std::FILE* out) {
-    const Vector moments(request.moments.data(), static_cast<int>(request.moments.size()));
+    const ClassicEstimation estimation(request.support, request.lower, request.upper,
+                                       request.moments.data(),
+                                       static_cast<int>(request.moments.size()), context);
     const std::uint64_t count = request.position_count();
     ResultWriter writer(out, request, count);
     writer.begin();
     for (std::uint64_t i = 0; i < count; ++i) {
         const double x = request.position_at(i);
         source.set_position(x);
-        const Estimate e =
-            estimate(request.support, x, request.lower, request.upper, moments, context);
-        writer.write(ResultRow{x, e.lower_bound, e.upper_bound, e.outcome});
+        const Estimate e = estimation.at(x);
+        writer.write(ResultRow{x, e.lower_bound, e.upper_bound, e.outcome, e.guard});
     }
     writer.end();
     return exit_computed;
 }
 
 SharpAnalysis analyse_request(const Request& request) {
-    return analyse_moments(support_index(request.support), request.lower, request.upper,
-                           request.moments.data(), static_cast<int>(request.moments.size()));
+    return analyse_moments(request.support, request.lower, request.upper, request.moments.data(),
+                           static_cast<int>(request.moments.size()));
 }
 
 // One analysis answers every position, in O(n^2) each.
@@ -139,7 +156,8 @@ int compute_sharp(const Request& request, const SharpAnalysis& analysis, std::FI
     for (std::uint64_t i = 0; i < count; ++i) {
         const double x = request.position_at(i);
         const SharpBounds bounds = sharp_bounds_at(analysis, x);
-        writer.write(ResultRow{x, bounds.lower_bound, bounds.upper_bound, Outcome::none});
+        writer.write(ResultRow{x, bounds.lower_bound, bounds.upper_bound, Outcome::none,
+                               GuardVerdict::none, bounds.status});
     }
     writer.end();
     return exit_computed;

@@ -37,6 +37,13 @@ std::string sharp_verdict_text(const SharpAnalysis& analysis) {
     return "";
 }
 
+std::string sharp_verdict_text(const SharpAnalysis& analysis, SharpStatus position_status) {
+    if (analysis.status == SharpStatus::determinate && position_status != SharpStatus::determinate)
+        return "The moments determine the distribution, but this position is next to an atom: "
+               "the bounds cover the moments' rounding and are not exact.";
+    return sharp_verdict_text(analysis);
+}
+
 std::string round_trip_number(double value) {
     return to_chars_text(value, std::nullopt);
 }
@@ -61,7 +68,7 @@ static nlohmann::ordered_json common_fields(const Request& request, const Result
 std::string json_row(const Request& request, const ResultRow& row) {
     nlohmann::ordered_json object = common_fields(request, row);
     object["outcome"] = outcome_index(row.outcome);
-    object["verdict"] = outcome_message(request.support, row.outcome);
+    object["verdict"] = verdict_message(request.support, row.outcome, row.guard);
     return object.dump();
 }
 
@@ -69,9 +76,9 @@ std::string sharp_json_row(const Request& request, const SharpAnalysis& analysis
                            const ResultRow& row) {
     nlohmann::ordered_json object = common_fields(request, row);
     object["method"] = "sharp";
-    object["status"] = status_name(analysis.status);
+    object["status"] = status_name(row.status);
     object["moments_used"] = analysis.moments_used;
-    object["verdict"] = sharp_verdict_text(analysis);
+    object["verdict"] = sharp_verdict_text(analysis, row.status);
     if (analysis.status == SharpStatus::determinate) {
         nlohmann::ordered_json atoms = nlohmann::ordered_json::array();
         for (const SharpAtom& atom : analysis.atoms)
@@ -108,8 +115,8 @@ std::string ResultWriter::json_text(const ResultRow& row) const {
 }
 
 std::string ResultWriter::csv_line(const ResultRow& row) const {
-    const std::string last = sharp_ ? std::string(status_name(sharp_->status))
-                                    : std::to_string(outcome_index(row.outcome));
+    const std::string last =
+        sharp_ ? std::string(status_name(row.status)) : std::to_string(outcome_index(row.outcome));
     return round_trip_number(row.position) + "," + round_trip_number(row.lower_bound) + "," +
            round_trip_number(row.upper_bound) + "," + last + "\n";
 }
@@ -123,8 +130,8 @@ std::string ResultWriter::text_block(const ResultRow& row) const {
     }
     text += "Lower bound = " + display_number(row.lower_bound) + "\n";
     text += "Upper bound = " + display_number(row.upper_bound) + "\n";
-    const std::string verdict =
-        sharp_ ? sharp_verdict_text(*sharp_) : outcome_message(request_.support, row.outcome);
+    const std::string verdict = sharp_ ? sharp_verdict_text(*sharp_, row.status)
+                                       : verdict_message(request_.support, row.outcome, row.guard);
     if (!verdict.empty())
         text += verdict + "\n";
     return text;

@@ -17,11 +17,20 @@ struct ResultRow {
     double lower_bound = 0.0;
     double upper_bound = 1.0;
     Outcome outcome = Outcome::none; // the sharp method's rows leave it at none
+    // The classic rows: what the sharp guard found (its verdict replaces the
+    // outcome's).
+    GuardVerdict guard = GuardVerdict::none;
+    // The sharp rows: the status at this position (SharpBounds::status).
+    SharpStatus status = SharpStatus::invalid;
 };
 
 // The sharp method's sentence for an analysis; empty when the bounds are the
 // sharp ones from every moment given.
 std::string sharp_verdict_text(const SharpAnalysis& analysis);
+// The sentence for one position whose own status (SharpBounds::status) is
+// position_status: "exact" only where the position is determinate; a sharp
+// position of a determinate list (next to an atom) says that it is not exact.
+std::string sharp_verdict_text(const SharpAnalysis& analysis, SharpStatus position_status);
 
 // Shortest text that reads back as exactly the same double.
 std::string round_trip_number(double value);
@@ -30,7 +39,7 @@ std::string display_number(double value);
 
 // One result row as a one-line JSON object (no line end).
 std::string json_row(const Request& request, const ResultRow& row);
-// The same for the sharp method: no outcome, but the method, the analysis'
+// The same for the sharp method: no outcome, but the method, the position's
 // status, the moments used, the sharp verdict and, for a determinate list,
 // the atoms as [point, mass] pairs.
 std::string sharp_json_row(const Request& request, const SharpAnalysis& analysis,

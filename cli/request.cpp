@@ -236,9 +236,15 @@ Request validate(const RawArguments& raw, std::FILE* standard_input) {
         request.moments = moment_arguments(raw.moments);
     }
 
-    // The dialog's own checks, in the dialog's order.
-    if (request.moments.size() < static_cast<std::size_t>(minimum_moment_count(request.support)))
-        throw InvalidInput(too_few_moments_message(request.support));
+    // The dialog's own checks, in the dialog's order.  The classic estimations
+    // need their 3, 4 or 5 moments; the sharp method answers from M0 alone.
+    if (request.method == Method::classic) {
+        if (request.moments.size() <
+            static_cast<std::size_t>(minimum_moment_count(request.support)))
+            throw InvalidInput(too_few_moments_message(request.support));
+    } else if (request.moments.empty()) {
+        throw InvalidInput(no_moments_message);
+    }
     if (request.moments[0] != 1.0)
         throw InvalidInput(zeroth_moment_message);
     return request;

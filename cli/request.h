@@ -24,8 +24,9 @@ public:
 
 enum class OutputFormat { text, json, csv };
 
-// classic: the estimation drivers, as the dialog computes.  sharp: the bounds
-// of the moment problem itself (sharp/sharp.h), one analysis for all positions.
+// sharp (the default): the bounds of the moment problem itself
+// (sharp/sharp.h), one analysis for all positions.  classic: the estimation
+// drivers, as the dialog computes by default, guarded by the sharp analysis.
 enum class Method { classic, sharp };
 
 // The most moments a request may hold (the log and the drivers count them in
@@ -49,7 +50,7 @@ struct RawArguments {
     std::string lower = "0";
     std::string upper = "1";
     std::string format = "text";
-    std::string method = "classic";
+    std::string method = "sharp";
     std::vector<std::string> moments;
     std::optional<std::string> moments_file;
     std::optional<std::string> log_path;
@@ -64,7 +65,7 @@ struct Request {
     std::optional<PositionRange> range;
     std::vector<double> moments;
     OutputFormat format = OutputFormat::text;
-    Method method = Method::classic;
+    Method method = Method::sharp;
     std::optional<std::string> log_path; // nullopt: the library's ./error.log
     bool log_enabled = true;
 
@@ -96,8 +97,8 @@ std::string read_moments_source(const std::string& path, std::FILE* standard_inp
 
 // Converts and checks everything, in the order the user would fix it: the
 // options first, then the moments, then the dialog's count and 0th-moment
-// checks (estimation/messages.h).  Throws InvalidInput with the message for
-// the first fault found.
+// checks (estimation/messages.h; the sharp method takes any count from 1).  Throws InvalidInput
+// with the message for the first fault found.
 Request validate(const RawArguments& raw, std::FILE* standard_input);
 
 } // namespace vendrill::cli

@@ -136,6 +136,14 @@ TEST(SharpVerdict, IsTheSentenceForTheStatus) {
     EXPECT_EQ(sharp_verdict_text(analysis_with(SharpStatus::determinate, 3, 5)), exact);
     EXPECT_EQ(sharp_verdict_text(analysis_with(SharpStatus::infeasible, 3, 5)), misfit);
     EXPECT_EQ(sharp_verdict_text(analysis_with(SharpStatus::invalid, 0, 5)), "");
+    // At a position, "exact" only where the position itself is determinate.
+    const SharpAnalysis determinate = analysis_with(SharpStatus::determinate, 5, 5);
+    EXPECT_EQ(sharp_verdict_text(determinate, SharpStatus::determinate), exact);
+    EXPECT_EQ(sharp_verdict_text(determinate, SharpStatus::sharp),
+              "The moments determine the distribution, but this position is next to an atom: "
+              "the bounds cover the moments' rounding and are not exact.");
+    EXPECT_EQ(sharp_verdict_text(analysis_with(SharpStatus::sharp, 7, 9), SharpStatus::sharp),
+              "Only the first 7 moments could be used.");
 }
 
 TEST(JsonRow, HasTheDocumentedKeysInOrder) {

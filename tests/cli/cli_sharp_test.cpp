@@ -1,7 +1,7 @@
 // vendrill-cli --method sharp through the real binary: the worked examples,
 // the extra JSON fields and their exact read-back, the CSV status column, the
-// statuses' exit codes, one analysis for many positions, and the classic
-// method left as it was.
+// statuses' exit codes, one analysis for many positions, and the sharp
+// method as the default.
 
 #include <gtest/gtest.h>
 
@@ -227,7 +227,7 @@ TEST_P(SharpMatchesLibraryTest, JsonNumbersAreTheLibrarysValuesExactly) {
         EXPECT_EQ(bits(row["upper_bound"].get<double>()), bits(expected.upper_bound)) << row;
         EXPECT_EQ(row["status"], status_name(expected.status));
         EXPECT_EQ(row["moments_used"], analysis.moments_used);
-        EXPECT_EQ(row["verdict"], vendrill::cli::sharp_verdict_text(analysis));
+        EXPECT_EQ(row["verdict"], vendrill::cli::sharp_verdict_text(analysis, expected.status));
         if (analysis.status != SharpStatus::determinate) {
             EXPECT_FALSE(row.contains("atoms"));
             continue;
@@ -350,11 +350,12 @@ TEST(SharpPositions, ManyPositionsEqualSinglePositionRuns) {
     }
 }
 
-// ---------------------------------------------------- the classic method
+// ------------------------------------------------------ the default method
 
-// --method classic is the default spelled out: the same bytes on every
-// stream and the same error log.
-TEST(ClassicMethod, ExplicitClassicIsByteForByteTheDefault) {
+// The sharp method is the default: leaving --method out gives the bytes of
+// --method sharp on every stream and writes no error log, while --method
+// classic answers with the classic rows and logs its failed attempts.
+TEST(DefaultMethod, IsTheSharpMethodAndClassicIsOneFlagAway) {
     const Sharp requests[] = {
         {0, 0, 1, {"1", "3"}, {"1", "0", "1"}},
         {0, 0, 1, {"1.5"}, {"1", "2", "1"}},
@@ -366,17 +367,24 @@ TEST(ClassicMethod, ExplicitClassicIsByteForByteTheDefault) {
         for (const char* format : {"text", "json", "csv"}) {
             ScratchFolder implicit_folder;
             ScratchFolder explicit_folder;
+            ScratchFolder classic_folder;
             const RunResult implicit =
                 cli_test::run_cli(implicit_folder.path(), command_line(request, format, ""));
-            const RunResult explicit_classic =
-                cli_test::run_cli(explicit_folder.path(), command_line(request, format, "classic"));
-            EXPECT_EQ(explicit_classic.status, implicit.status);
-            EXPECT_EQ(explicit_classic.out, implicit.out) << format;
-            EXPECT_EQ(explicit_classic.err, implicit.err) << format;
-            EXPECT_EQ(cli_test::read_file(explicit_folder / "error.log"),
-                      cli_test::read_file(implicit_folder / "error.log"))
-                << format;
-            EXPECT_EQ(explicit_classic.out.find("sharp"), std::string::npos);
+            const RunResult explicit_sharp =
+                cli_test::run_cli(explicit_folder.path(), command_line(request, format, "sharp"));
+            const RunResult classic =
+                cli_test::run_cli(classic_folder.path(), command_line(request, format, "classic"));
+            EXPECT_EQ(implicit.status, 0);
+            EXPECT_EQ(explicit_sharp.status, implicit.status);
+            EXPECT_EQ(explicit_sharp.out, implicit.out) << format;
+            EXPECT_EQ(explicit_sharp.err, implicit.err) << format;
+            EXPECT_FALSE(std::filesystem::exists(implicit_folder / "error.log"));
+            EXPECT_EQ(classic.status, 0);
+            if (std::string(format) == "json") {
+                EXPECT_NE(implicit.out.find("\"method\":\"sharp\""), std::string::npos);
+                EXPECT_NE(classic.out.find("\"outcome\""), std::string::npos);
+                EXPECT_EQ(classic.out.find("sharp"), std::string::npos);
+            }
         }
 }
 
