@@ -15,8 +15,9 @@ fi
 if [[ -x "$build/cli/vendrill-cli" ]]; then
   echo "Running vendrill-cli on the moments of the uniform distribution on [0, 1]"
   echo "(7 moments, bounded type, x = 0.5):"
-  echo "  vendrill-cli --type bounded --lower 0 --upper 1 --position 0.5 -- 1 0.5 0.333333333333333 0.25 0.2 0.166666666666667 0.142857142857143"
-  exec "$build/cli/vendrill-cli" --type bounded --lower 0 --upper 1 --position 0.5 -- \
+  echo "  vendrill-cli --method classic --type bounded --lower 0 --upper 1 --position 0.5 -- 1 0.5 0.333333333333333 0.25 0.2 0.166666666666667 0.142857142857143"
+  exec "$build/cli/vendrill-cli" --method classic --type bounded --lower 0 --upper 1 \
+    --position 0.5 -- \
     1 0.5 0.333333333333333 0.25 0.2 0.166666666666667 0.142857142857143
 fi
 echo "Built in $build:"
