@@ -6,6 +6,13 @@
 // the first at which attempts fail (each failure writes a report) is timed as
 // "attempts_fail", once with the error log on, written into a scratch folder,
 // and once with the log off, so that the cost of the file I/O shows.
+//
+// The entry point estimate() guards every classic answer with the sharp
+// analysis of the same request; the rows named after the drivers time the
+// drivers alone, the "classic_guarded" rows the guarded entry point: one
+// position (estimate(), an analysis each call) and a sweep (one
+// ClassicEstimation asked at position after position), next to the drivers
+// on the same sweep.
 
 #include <benchmark/benchmark.h>
 
@@ -16,8 +23,11 @@
 #include <vector>
 
 #include "bench/bench_support.h"
+#include "estimation/bounded.h"
 #include "estimation/context.h"
 #include "estimation/estimate.h"
+#include "estimation/normal.h"
+#include "estimation/positive.h"
 #include "numeric/support.h"
 #include "numeric/vector.h"
 
@@ -53,9 +63,22 @@ EstimationContext context_for(const std::filesystem::path* log_path) {
     return context;
 }
 
+Estimate driver_estimate(Support support, const Vector& moments, double position,
+                         EstimationContext& context) {
+    switch (support) {
+    case Support::whole:
+        return estimate_normal(moments, position, context);
+    case Support::half:
+        return estimate_positive(moments, position, lower, context);
+    case Support::interval:
+        return estimate_bounded(moments, position, lower, upper, context);
+    }
+    return {};
+}
+
 int run_driver(Support support, const Vector& moments, double position,
                EstimationContext& context) {
-    const Estimate e = estimate(support, position, lower, upper, moments, context);
+    const Estimate e = driver_estimate(support, moments, position, context);
     benchmark::DoNotOptimize(e.lower_bound);
     benchmark::DoNotOptimize(e.upper_bound);
     return outcome_index(e.outcome);
@@ -126,6 +149,53 @@ void register_case(Support d, const char* distribution, const std::vector<double
     }
 }
 
+// The guarded entry point on the interval, error log off.
+void guarded_one_shot(benchmark::State& state, std::vector<double> values, double position) {
+    EstimationContext context = context_for(nullptr);
+    for (auto _ : state) {
+        const Estimate e = estimate(Support::interval, position, lower, upper, values.data(),
+                                    static_cast<int>(values.size()), context);
+        benchmark::DoNotOptimize(e.lower_bound);
+        benchmark::DoNotOptimize(e.upper_bound);
+    }
+}
+
+// Positions of a sweep across (0, 1); an iteration answers one of them.
+constexpr int sweep_positions = 64;
+double sweep_position(std::size_t i) {
+    return (static_cast<double>(i % sweep_positions) + 0.5) / sweep_positions;
+}
+
+void guarded_sweep(benchmark::State& state, std::vector<double> values) {
+    EstimationContext context = context_for(nullptr);
+    const ClassicEstimation estimation(Support::interval, lower, upper, values.data(),
+                                       static_cast<int>(values.size()), context);
+    std::size_t i = 0;
+    for (auto _ : state) {
+        const Estimate e = estimation.at(sweep_position(i++));
+        benchmark::DoNotOptimize(e.lower_bound);
+        benchmark::DoNotOptimize(e.upper_bound);
+    }
+}
+
+void drivers_sweep(benchmark::State& state, std::vector<double> values) {
+    EstimationContext context = context_for(nullptr);
+    const Vector moments(values.data(), static_cast<int>(values.size()));
+    std::size_t i = 0;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(
+            run_driver(Support::interval, moments, sweep_position(i++), context));
+}
+
+void register_guarded(const char* distribution, const std::vector<double>& values) {
+    const std::string base =
+        std::string("classic_guarded/") + distribution + "/n:" + std::to_string(values.size());
+    benchmark::RegisterBenchmark((base + "/x:0.35/one_position").c_str(), guarded_one_shot, values,
+                                 0.35);
+    benchmark::RegisterBenchmark((base + "/sweep/guarded").c_str(), guarded_sweep, values);
+    benchmark::RegisterBenchmark((base + "/sweep/drivers").c_str(), drivers_sweep, values);
+}
+
 void register_all(const bench_support::ScratchFolder& folder) {
     struct Distribution {
         const char* name;
@@ -139,6 +209,8 @@ void register_all(const bench_support::ScratchFolder& folder) {
                 register_case(d, dist.name, dist.moments(n), folder);
         }
     }
+    for (const Distribution& dist : distributions)
+        register_guarded(dist.name, dist.moments(9));
 }
 
 } // namespace
