@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <string>
 #include <system_error>
 
 namespace {
@@ -10,6 +11,11 @@ bool is_separator(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f' || c == ',' ||
            c == ';';
 }
+
+// Numbers from 1e-4 up to below 1e15 are written in fixed notation, others in
+// scientific notation, as JSON writers lay them out (0.0005, 1e-05, 1e+15).
+constexpr int fixed_exponent_min = -4;
+constexpr int fixed_exponent_max = 14;
 
 // Items longer than this are shortened in messages.
 constexpr std::size_t shown_item_length = 40;
@@ -103,11 +109,39 @@ std::string describe_fault(const NumberListFault& fault) {
 }
 
 std::string format_shortest(double value) {
-    // Shortest round trip of a double: at most 24 characters
-    // ("-2.2250738585072014e-308").
+    // The fewest significant digits that read back to value, in scientific
+    // notation: at most 24 characters ("-2.2250738585072014e-308").
     char buffer[32];
-    const std::to_chars_result result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
+    const std::to_chars_result result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
+    const std::string scientific(buffer, result.ptr);
+    const std::size_t e = scientific.find('e');
+    if (!std::isfinite(value) || e == std::string::npos)
+        return scientific;
+    const int exponent = std::stoi(scientific.substr(e + 1));
+    if (exponent < fixed_exponent_min || exponent > fixed_exponent_max)
+        return scientific;
+    // The same digits in fixed notation.
+    const bool negative = scientific.front() == '-';
+    std::string digits;
+    for (std::size_t i = negative ? 1 : 0; i < e; ++i) {
+        if (scientific[i] != '.')
+            digits += scientific[i];
+    }
+    std::string text = negative ? "-" : "";
+    if (exponent < 0) {
+        text += "0.";
+        text.append(static_cast<std::size_t>(-exponent - 1), '0');
+        text += digits;
+    } else if (digits.size() <= static_cast<std::size_t>(exponent) + 1) {
+        text += digits;
+        text.append(static_cast<std::size_t>(exponent) + 1 - digits.size(), '0');
+    } else {
+        text += digits.substr(0, static_cast<std::size_t>(exponent) + 1);
+        text += '.';
+        text += digits.substr(static_cast<std::size_t>(exponent) + 1);
+    }
+    return text;
 }
 
 std::string format_number_list(const std::vector<double>& values) {

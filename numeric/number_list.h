@@ -52,9 +52,11 @@ NumberList parse_number_list(std::string_view text);
 // long item shortened and characters that would not print replaced by '?'.
 std::string describe_fault(const NumberListFault& fault);
 
-// The shortest text that reads back to the same double: 0.5,
-// 0.3333333333333333, 1e-07, -2.5e+300.  Infinities and NaN give "inf",
-// "-inf" and "nan", which no list accepts.
+// The text with the fewest significant digits that reads back to the same
+// double, laid out as vendrill-cli's JSON lays numbers out: fixed notation from
+// 1e-4 up to below 1e15, scientific otherwise (0.5, 0.3333333333333333,
+// 0.0005, 1e-07, 1000, 1e+15), without JSON's ".0" after a whole number.
+// Infinities and NaN give "inf", "-inf" and "nan", which no list accepts.
 std::string format_shortest(double value);
 
 // One number a line, each in its shortest text, every line ended by '\n'.

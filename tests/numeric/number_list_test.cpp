@@ -5,9 +5,11 @@
 #include "numeric/number_list.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <bit>
 #include <cfloat>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <random>
@@ -97,14 +99,25 @@ TEST(NumberListFault, DescriptionNamesTheItemItsLineAndPlace) {
               "'??" + std::string(38, 'z') + "...' (line 1, item 1) is not a number");
 }
 
-TEST(FormatShortest, GivesTheShortestRoundTripText) {
+TEST(FormatShortest, WritesTheShortestDigitsInTheLayoutOfJson) {
     const struct {
         double value;
         const char* text;
-    } rows[] = {{0.5, "0.5"},    {1.0 / 3, "0.3333333333333333"},
-                {1e-7, "1e-07"}, {1, "1"},
-                {-0.0, "-0"},    {2e-13, "2e-13"},
-                {1e20, "1e+20"}, {DBL_MAX, "1.7976931348623157e+308"}};
+    } rows[] = {{0.5, "0.5"},
+                {1.0 / 3, "0.3333333333333333"},
+                {5e-4, "0.0005"},
+                {1e-4, "0.0001"},
+                {1e-5, "1e-05"},
+                {1e-7, "1e-07"},
+                {3.3333333333333e-7, "3.3333333333333e-07"},
+                {1, "1"},
+                {100, "100"},
+                {-1234.5, "-1234.5"},
+                {0.0, "0"},
+                {-0.0, "-0"},
+                {123456789012345.0, "123456789012345"},
+                {1e15, "1e+15"},
+                {DBL_MAX, "1.7976931348623157e+308"}};
     for (const auto& row : rows)
         EXPECT_EQ(format_shortest(row.value), row.text);
 }
