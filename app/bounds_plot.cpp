@@ -332,12 +332,20 @@ void draw_point(QPainter& painter, const Mapping& map, const PlotPoint& point, c
 // ---------------------------------------------------------------------------
 // The picture
 
+int picture_sample_count(const BoundsRequest& request) {
+    const double moments = static_cast<double>(request.moments.size());
+    if (request.method == Method::sharp || moments <= plot_classic_full_moments)
+        return plot_sample_count;
+    const double share = std::pow(plot_classic_full_moments / moments, 3);
+    return std::max(plot_sample_count_least, static_cast<int>(plot_sample_count * share));
+}
+
 PlotPicture sample_picture(const BoundsRequest& request, PositionSpan span, double position) {
     PlotPicture picture;
     picture.hasCurve = true;
     picture.request = request;
     picture.span = span;
-    picture.envelope = sample_envelope(request, span, plot_sample_count);
+    picture.envelope = sample_envelope(request, span, picture_sample_count(request));
     if (std::isfinite(position))
         picture.position = bounds_at(picture, position);
     picture.note = verdict_note(request, picture.envelope);

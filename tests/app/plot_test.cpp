@@ -141,6 +141,7 @@ TEST_F(PlotTest, PlotShowsTheLibrarysBoundsForTheDialogsRequest) {
         EXPECT_EQ(picture.span.to, span.to);
         const Envelope& band = picture.envelope;
         ASSERT_EQ(band.position.size(), static_cast<std::size_t>(plot_sample_count));
+        ASSERT_EQ(picture_sample_count(request), plot_sample_count);
         for (std::size_t i = 0; i < band.position.size(); ++i) {
             const PlotPoint expected = library_bounds(request, band.position[i]);
             ASSERT_EQ(band.lower_bound[i], expected.lower) << "x = " << band.position[i];
@@ -278,6 +279,22 @@ TEST_F(PlotTest, SavesAPngAndAWellFormedSvg) {
         boxes.clear();
         EXPECT_FALSE(plot()->SavePicture(QString::fromStdString(bad)));
         EXPECT_EQ(boxes.size(), 1) << bad;
+    }
+}
+
+// A long list takes fewer positions with the classic method only.
+TEST(PictureSampleCount, FewerPositionsForLongClassicLists) {
+    const struct {
+        Method method;
+        std::size_t moments;
+        int count;
+    } rows[] = {
+        {Method::classic, 20, 500}, {Method::classic, 1000, 50}, {Method::sharp, 1000, 500}};
+    for (const auto& row : rows) {
+        BoundsRequest request;
+        request.method = row.method;
+        request.moments.assign(row.moments, 1.0);
+        EXPECT_EQ(picture_sample_count(request), row.count) << row.moments;
     }
 }
 
