@@ -15,7 +15,6 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QSvgGenerator>
@@ -216,7 +215,7 @@ void draw_heading(QPainter& painter, const QRect& area, const Mapping& map,
     };
     entry(upper_colour, Qt::SolidLine, QStringLiteral("U(x) \u2265 P(X \u2264 x)"));
     entry(lower_colour, Qt::SolidLine, QStringLiteral("L(x) \u2264 P(X < x)"));
-    if (picture.position)
+    if (picture.position && map.shows(picture.position->x))
         entry(position_colour, Qt::DashLine, QStringLiteral("position"));
     if (!picture.envelope.atoms.empty()) {
         painter.setPen(Qt::NoPen);
@@ -357,11 +356,19 @@ PlotPoint bounds_at(const PlotPicture& picture, double x) {
     return PlotPoint{x, one.lower_bound.front(), one.upper_bound.front()};
 }
 
-QString point_readout(const PlotPoint& point) {
+QString point_readout(const PlotPoint& point, PositionSpan span) {
+    // x with the digits that tell apart positions a thousandth of the span
+    // apart, however far the span is from 0.
+    const double largest = std::max(std::fabs(span.from), std::fabs(span.to));
+    const double resolution = (span.to - span.from) / 1000;
+    int digits = shown_digits;
+    if (largest > 0 && resolution > 0 && std::isfinite(largest / resolution))
+        digits = std::clamp(static_cast<int>(std::ceil(std::log10(largest / resolution))) + 1,
+                            shown_digits, 17);
     return QStringLiteral("x = %1   L(x) = %2   U(x) = %3   P(X \u2265 x) \u2264 %4   "
                           "P(X > x) \u2265 %5")
-        .arg(number(point.x), number(point.lower), number(point.upper), number(1 - point.lower),
-             number(1 - point.upper));
+        .arg(QString::number(point.x + 0.0, 'g', digits), number(point.lower), number(point.upper),
+             number(1 - point.lower), number(1 - point.upper));
 }
 
 AxisTicks axis_ticks(double from, double to, int maxCount) {
@@ -594,7 +601,7 @@ void CPlotWnd::Redraw() {
 void CPlotWnd::HoverAt(std::optional<double> x) {
     if (x && m_picture.hasCurve) {
         m_hover = bounds_at(m_picture, *x);
-        m_readout->setText(point_readout(*m_hover));
+        m_readout->setText(point_readout(*m_hover, m_picture.span));
     } else {
         m_hover.reset();
         m_readout->setText(QString::fromUtf8(idle_readout));

@@ -63,9 +63,9 @@ PlotPicture sample_picture(const BoundsRequest& request, PositionSpan span, doub
 // The bounds of the picture's request at x, from the library.
 PlotPoint bounds_at(const PlotPicture& picture, double x);
 
-// One line on the bounds at a point: x, L(x), U(x) and the tail bounds
-// P(X >= x) <= 1 - L and P(X > x) >= 1 - U.
-QString point_readout(const PlotPoint& point);
+// One line on the bounds at a point of span: x, L(x), U(x) and the tail
+// bounds P(X >= x) <= 1 - L and P(X > x) >= 1 - U.
+QString point_readout(const PlotPoint& point, PositionSpan span);
 
 // Ticks of an axis from `from` to `to`: round values, at most maxCount of
 // them, with labels that tell them apart ('.' as the decimal point).

@@ -230,7 +230,8 @@ TEST_F(PlotTest, PointerReadsTheBoundsAndTheTails) {
     EXPECT_EQ(hover->lower, expected.lower);
     EXPECT_EQ(hover->upper, expected.upper);
     const QString readout = plot()->m_readout->text();
-    EXPECT_EQ(readout, point_readout(*hover));
+    EXPECT_EQ(readout, point_readout(*hover, plot()->picture().span));
+    EXPECT_TRUE(readout.startsWith(QStringLiteral("x = %1 ").arg(hover->x, 0, 'g', 6)));
     const QString tail = QStringLiteral("P(X ≥ x) ≤ %1   P(X > x) ≥ %2")
                              .arg(QString::number(1 - expected.lower, 'g', 6),
                                   QString::number(1 - expected.upper, 'g', 6));
@@ -280,6 +281,15 @@ TEST_F(PlotTest, SavesAPngAndAWellFormedSvg) {
         EXPECT_FALSE(plot()->SavePicture(QString::fromStdString(bad)));
         EXPECT_EQ(boxes.size(), 1) << bad;
     }
+}
+
+// x keeps the digits that tell neighbouring positions apart, however far
+// from 0 the range lies; the tails are 1 - L and 1 - U.
+TEST(PointReadout, TellsApartPositionsFarFromZero) {
+    EXPECT_EQ(point_readout({1000000.5, 0.25, 0.75}, {999996, 1000004}),
+              QStringLiteral("x = 1000000.5   L(x) = 0.25   U(x) = 0.75   P(X ≥ x) ≤ 0.75   "
+                             "P(X > x) ≥ 0.25"));
+    EXPECT_TRUE(point_readout({0.3, 0, 1}, {0, 1}).startsWith(QStringLiteral("x = 0.3 ")));
 }
 
 // A long list takes fewer positions with the classic method only.
