@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the benchmarks in Release (build-bench/, or BENCH_BUILD_DIR) and runs
 # them all, printing the figures: the three estimation drivers (5 repetitions,
-# mean/median/stddev shown), the sharp method's analysis and positions, and
-# whole vendrill-cli runs over 10,000 positions with either method.
+# mean/median/stddev shown), the sharp method's analysis and positions, whole
+# vendrill-cli runs over 10,000 positions with either method, and the dialog's
+# picture of the bounds (500 positions sampled and drawn, offscreen).
 #   scripts/bench.sh [extra Google Benchmark flags, e.g. --benchmark_filter=bounded]
 # Takes a few minutes on a 2-core machine; run it on an otherwise idle machine.
 set -euo pipefail
@@ -10,7 +11,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${BENCH_BUILD_DIR:-$root/build-bench}
 
 BUILD_DIR="$build" "$root/scripts/setup.sh" -DCMAKE_BUILD_TYPE=Release \
-  -DVENDRILL_BUILD_APP=OFF -DVENDRILL_BUILD_TESTS=OFF -DVENDRILL_BUILD_BENCH=ON
+  -DVENDRILL_BUILD_APP=ON -DVENDRILL_BUILD_TESTS=OFF -DVENDRILL_BUILD_BENCH=ON
 
 results=$(mktemp -d)
 trap 'rm -rf "$results"' EXIT
@@ -30,6 +31,11 @@ echo "=== vendrill-cli, 10,000 positions, 9 moments (classic and sharp) ==="
   --benchmark_display_aggregates_only=true "$@" | tee "$results/cli.txt"
 
 echo
+echo "=== The dialog's picture: 500 positions sampled and drawn, 9 moments on [0, 1] ==="
+QT_QPA_PLATFORM=offscreen "$build/bench/plot_bench" --benchmark_repetitions=5 \
+  --benchmark_display_aggregates_only=true "$@" | tee "$results/plot.txt"
+
+echo
 echo "=== Targets (medians) ==="
 grep -h -E '^estimate_bounded/[a-z_]+/n:9/x:[0-9.]+/all_succeed_median' "$results/drivers.txt" ||
   echo "estimate_bounded, 9 moments: no position had every attempt succeed"
@@ -40,3 +46,5 @@ grep -h -E '^sharp_(analysis|position)/[a-z_]+/n:9_median' "$results/sharp.txt" 
 echo "  targets: analysis <= 10 us, each further position <= 2 us"
 grep -h -E '^cli_10000_positions/sharp_.*_median' "$results/cli.txt" || true
 echo "  target: <= 200 ms"
+grep -h -E '^plot_sample_and_draw/.*_median' "$results/plot.txt" || true
+echo "  target: <= 50 ms"
