@@ -155,7 +155,10 @@ def main(argv=None):
         if args.upload:
             from distributed.diagnostics.plugin import UploadDirectory
 
-            client.register_worker_plugin(UploadDirectory(args.upload, update_path=True))
+            # Unpacked next to each nanny, put on its path, and the workers
+            # restarted so that they start with that path.
+            client.register_worker_plugin(
+                UploadDirectory(args.upload, update_path=True, restart=True), nanny=True)
         if args.demo is not None:
             lists = dd.from_pandas(demo_moments(args.demo),
                                    chunksize=max(1, args.partition_lists))

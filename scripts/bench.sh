@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the benchmarks in Release (build-bench/, or BENCH_BUILD_DIR) and runs
 # them all, printing the figures: the three estimation drivers (5 repetitions,
-# mean/median/stddev shown), the sharp method's analysis and positions, and
-# whole vendrill-cli runs over 10,000 positions with either method.
+# mean/median/stddev shown), the sharp method's analysis and positions, whole
+# vendrill-cli runs over 10,000 positions with either method, and the Python
+# package beside the C++ loops it runs (with Dask on two worker processes).
 #   scripts/bench.sh [extra Google Benchmark flags, e.g. --benchmark_filter=bounded]
 # Takes a few minutes on a 2-core machine; run it on an otherwise idle machine.
 set -euo pipefail
@@ -30,6 +31,11 @@ echo "=== vendrill-cli, 10,000 positions, 9 moments (classic and sharp) ==="
   --benchmark_display_aggregates_only=true "$@" | tee "$results/cli.txt"
 
 echo
+echo "=== The Python package beside the C++ loops it runs (Debian's python3) ==="
+PYTHONPATH="$build/python:$root/examples" /usr/bin/python3 "$root/bench/python_bench.py" \
+  --reference "$build/bench/python_reference_bench" | tee "$results/python.txt"
+
+echo
 echo "=== Targets (medians) ==="
 grep -h -E '^estimate_bounded/[a-z_]+/n:9/x:[0-9.]+/all_succeed_median' "$results/drivers.txt" ||
   echo "estimate_bounded, 9 moments: no position had every attempt succeed"
@@ -40,3 +46,5 @@ grep -h -E '^sharp_(analysis|position)/[a-z_]+/n:9_median' "$results/sharp.txt" 
 echo "  targets: analysis <= 10 us, each further position <= 2 us"
 grep -h -E '^cli_10000_positions/sharp_.*_median' "$results/cli.txt" || true
 echo "  target: <= 200 ms"
+grep -h -E '10\^5 positions|one position' "$results/python.txt" || true
+echo "  targets: 10^5 positions within x1.5 of the C++ loop; a one-position call's overhead <= 20 us"

@@ -1,7 +1,10 @@
-"""Four threads computing at once (the GIL is released) give what a serial
-run gives, and each classic error log holds exactly its own reports."""
+"""Four threads computing at once give what a serial run gives, and each
+classic error log holds exactly its own reports; other threads run while the
+compiled core computes (it releases the GIL)."""
 
+import sys
 import threading
+import time
 
 import numpy as np
 
@@ -46,3 +49,48 @@ def test_four_threads_equal_a_serial_run(tmp_path):
         expected = (tmp_path / f"serial-{name}.log").read_bytes()
         assert expected.count(b"\n") > 100
         assert (tmp_path / f"parallel-{name}.log").read_bytes() == expected
+
+
+def test_other_threads_run_while_the_core_computes():
+    # A thread that counts only while the main thread is inside a call of
+    # vendrill._core.  With the switch interval made long, it gets the GIL
+    # during a call only when the call releases it.
+    core = vendrill._core
+    lists = np.array([uniform(9)] * 4000)
+    x = np.linspace(0.0, 1.0, 20000)
+    moments = np.array(uniform(9))
+    analysis = core.analyse(2, 0.0, 1.0, moments)
+    calls = {
+        "sharp_bounds": lambda: core.sharp_bounds(2, 0.0, 1.0, moments, x),
+        "analysis.bounds": lambda: analysis.bounds(x),
+        "sharp_bounds_many": lambda: core.sharp_bounds_many(2, 0.0, 1.0, lists, x[:50]),
+        "classic_bounds": lambda: core.classic_bounds(2, 0.0, 1.0, moments, x[:2000], None),
+        "classic_bounds_many": lambda: core.classic_bounds_many(2, 0.0, 1.0, lists[:40],
+                                                                x[:50], None),
+        "envelope": lambda: core.envelope("classic", 2, 0.0, 1.0, moments, 0.0, 1.0, 2000),
+    }
+    state = {"inside": False, "stop": False, "counted": 0}
+
+    def count():
+        while not state["stop"]:
+            if state["inside"]:
+                state["counted"] += 1
+            time.sleep(0)  # hands the GIL back at once
+
+    interval = sys.getswitchinterval()
+    sys.setswitchinterval(10.0)
+    counter = threading.Thread(target=count)
+    counter.start()
+    counted = {}
+    try:
+        for name, call in calls.items():
+            state["counted"] = 0
+            state["inside"] = True
+            call()
+            state["inside"] = False
+            counted[name] = state["counted"]
+    finally:
+        state["stop"] = True
+        counter.join()
+        sys.setswitchinterval(interval)
+    assert all(counted.values()), counted
