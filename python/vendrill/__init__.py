@@ -406,6 +406,8 @@ def plot(result_or_request, ax=None, truth=None, count=401):
     ax.set_ylim(-0.02, 1.02)
     ax.set_xlabel("x")
     ax.set_ylabel("probability")
-    ax.set_title(f"{len(moments)} moments, {request['support']} support, {method} method")
+    where = {"whole": "the whole line", "half": f"[{lower:g}, inf)",
+             "interval": f"[{lower:g}, {upper:g}]"}[request["support"]]
+    ax.set_title(f"{method.capitalize()} bounds from {len(moments)} moments on {where}")
     ax.legend(loc="best", fontsize="small")
     return ax
