@@ -25,7 +25,10 @@ from . import _core
 __all__ = ["Analysis", "Bounds", "analyse", "bounds", "bounds_many", "plot"]
 __version__ = _core.__version__
 
-_SUPPORTS = {"whole": 0, "half": 1, "interval": 2, "bounded": 2, 0: 0, 1: 1, 2: 2}
+# The support's index; the spellings of vendrill-cli --type work too.
+_SUPPORTS = {"whole": 0, "half": 1, "interval": 2, "bounded": 2}
+_SUPPORTS.update({index: index for index in range(3)})
+_SUPPORTS.update({str(index): index for index in range(3)})
 _SUPPORT_NAMES = ("whole", "half", "interval")
 _METHODS = ("sharp", "classic")
 
@@ -70,9 +73,11 @@ def _number(value, what):
 
 
 def _array(values, name_of):
-    """values as a float64 array; name_of(i) names item i of a list that does not convert."""
+    """A float64 copy of values, C-contiguous; name_of(i) names item i of a list that does
+    not convert.  A copy: the computation (GIL released) and the result must not see later
+    changes of the caller's array."""
     try:
-        return np.asarray(values, dtype=np.float64)
+        return np.array(values, dtype=np.float64, order="C")
     except (TypeError, ValueError, OverflowError):
         try:
             items = np.asarray(values, dtype=object).ravel()
@@ -99,13 +104,15 @@ def _moment_name(columns):
 def _moments(moments):
     array = _array(moments, _moment_name(None))
     if array.ndim != 1:
-        raise ValueError(f"moments: expected one list of numbers, got an array of shape {array.shape}")
-    return np.ascontiguousarray(array)
+        raise ValueError(
+            f"moments: expected one list of numbers, got an array of shape {array.shape}"
+        )
+    return array
 
 
 def _positions(x):
     array = _array(x, lambda i: "x")
-    return np.ascontiguousarray(array).reshape(-1), array.shape
+    return array.reshape(-1), array.shape
 
 
 def _limits(lower, upper):
@@ -209,9 +216,9 @@ class Analysis:
 
     def _result(self, x, shape, lower_bound, upper_bound):
         return _result(
-            self._request(), _shaped(x, shape), shape, lower_bound, upper_bound, status=self.status,
-            moments_used=self.moments_used, verdict=self.verdict, atoms=self.atoms,
-            outcome=None,
+            self._request(), _shaped(x, shape), shape, lower_bound, upper_bound,
+            status=self.status, moments_used=self.moments_used, verdict=self.verdict,
+            atoms=self.atoms, outcome=None,
         )
 
     def bounds(self, x):
@@ -274,9 +281,9 @@ def bounds(moments, x, support="whole", lower=None, upper=None, method="sharp", 
     request = dict(method=method, support=_SUPPORT_NAMES[index], lower=lower, upper=upper,
                    moments=moments)
     return _result(
-        request, _shaped(flat, shape), shape, lower_bound, upper_bound, outcome=_shaped(outcome, shape),
-        verdict=_shaped(_classic_verdicts(index, outcome), shape), status=None,
-        moments_used=None, atoms=None,
+        request, _shaped(flat, shape), shape, lower_bound, upper_bound,
+        outcome=_shaped(outcome, shape), verdict=_shaped(_classic_verdicts(index, outcome), shape),
+        status=None, moments_used=None, atoms=None,
     )
 
 
@@ -303,7 +310,6 @@ def bounds_many(moments_2d, x, support="whole", lower=None, upper=None, method="
         raise ValueError(
             f"moments: expected a 2-D array, one moment list a row, got shape {rows.shape}"
         )
-    rows = np.ascontiguousarray(rows)
     x = _shaped(flat, shape)
     shape = (rows.shape[0],) + shape
     request = dict(method=method, support=_SUPPORT_NAMES[index], lower=lower, upper=upper,
@@ -331,7 +337,7 @@ def bounds_many(moments_2d, x, support="whole", lower=None, upper=None, method="
 
 
 def _plot_request(result_or_request):
-    """(request dict, positions or None, bounds at them) of what plot() was given."""
+    """(request as a dict, the result whose positions are marked or None)."""
     if isinstance(result_or_request, Bounds):
         r = result_or_request
         if np.ndim(r.moments) != 1:
@@ -365,15 +371,19 @@ def plot(result_or_request, ax=None, truth=None, count=401):
     envelope over its default range (widened to the positions): the curves'
     data are exactly the bounds at those positions.
     """
+    if count < 2:
+        raise ValueError(f"count: the band needs at least 2 positions, got {count}")
     request, result = _plot_request(result_or_request)
     method = request["method"]
     index = _support(request["support"])
     moments, lower, upper = request["moments"], request["lower"], request["upper"]
     marked = None if result is None else np.atleast_1d(result.x).ravel()
+    if marked is not None and not marked.size:
+        marked = None
     start, stop = _core.default_span(
         method, index, lower, upper, moments, 0.0 if marked is None else float(marked[0])
     )
-    if marked is not None and marked.size:
+    if marked is not None:
         start, stop = min(start, float(marked.min())), max(stop, float(marked.max()))
     band = _core.envelope(method, index, lower, upper, moments, start, stop, int(count))
 

@@ -19,7 +19,8 @@ def by_gid(ax, gid):
 
 
 def test_importing_vendrill_does_not_import_matplotlib():
-    code = "import sys, vendrill; vendrill.bounds([1, 0, 1], 0.5); print('matplotlib' in sys.modules)"
+    code = ("import sys, vendrill; vendrill.bounds([1, 0, 1], 0.5); "
+            "print('matplotlib' in sys.modules)")
     run = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True)
     assert (run.returncode, run.stdout.strip()) == (0, "False"), run.stderr
 
