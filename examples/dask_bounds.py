@@ -74,6 +74,11 @@ def demo_moments(lists, count=7, seed=1):
     return frame
 
 
+# The sharp method's statuses, as a categorical column (a byte a line rather
+# than a string object).
+STATUSES = pd.CategoricalDtype(["sharp", "determinate", "infeasible"])
+
+
 def result_meta(method):
     """The columns and types of the results."""
     columns = {
@@ -83,7 +88,7 @@ def result_meta(method):
         "upper_bound": pd.Series(dtype=np.float64),
     }
     if method == "sharp":
-        columns["status"] = pd.Series(dtype=object)
+        columns["status"] = pd.Series(dtype=STATUSES)
         columns["moments_used"] = pd.Series(dtype=np.int64)
     else:
         columns["outcome"] = pd.Series(dtype=np.int64)
@@ -104,7 +109,7 @@ def partition_bounds(frame, positions, support, lower, upper, method):
         "upper_bound": result.upper_bound.reshape(-1),
     }
     if method == "sharp":
-        columns["status"] = np.repeat(result.status.astype(object), count)
+        columns["status"] = pd.Categorical(np.repeat(result.status, count), dtype=STATUSES)
         columns["moments_used"] = np.repeat(result.moments_used.astype(np.int64), count)
     else:
         columns["outcome"] = result.outcome.reshape(-1).astype(np.int64)
