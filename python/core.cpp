@@ -78,22 +78,17 @@ std::string value_text(double value) {
     return value > 0 ? "inf" : "-inf";
 }
 
-// The moment count check.  Both methods ask for the classic estimation's
-// minimum today, as vendrill-cli does; the sharp method will accept fewer,
-// and this is the one place its minimum lives.
-std::string moment_count_fault(Method method, Support support, std::size_t count) {
-    if (count > max_moment_count)
-        return too_many_moments_message(count);
+// The fewest moments a request needs.  Both methods ask for the classic
+// estimation's minimum today, as vendrill-cli does; the sharp method will
+// accept fewer, and this is the one place its minimum lives.
+std::size_t minimum_moments(Method method, Support support) {
     const int classic_minimum = minimum_moment_count(support);
-    const int sharp_minimum = minimum_moment_count(support);
-    const int minimum = method == Method::sharp ? sharp_minimum : classic_minimum;
-    if (count < static_cast<std::size_t>(minimum))
-        return too_few_moments_message(support);
-    return {};
+    const int sharp_minimum = classic_minimum;
+    return static_cast<std::size_t>(method == Method::sharp ? sharp_minimum : classic_minimum);
 }
 
 // The checks vendrill-cli makes, in its order: the positions, the limits, the
-// moments (each a finite number, their count, the 0th equal to 1).  The
+// moments (not too many, each a finite number, enough, the 0th equal to 1).  The
 // first fault's message, "" when there is none.  origin ("row 3: ") leads the
 // messages about the moments.
 std::string positions_fault(const double* x, std::size_t count) {
@@ -113,13 +108,14 @@ std::string limits_fault(const Request& request) {
 
 std::string moments_fault(const Request& request, const double* moments, std::size_t count,
                           const std::string& origin) {
+    if (count > max_moment_count)
+        return origin + too_many_moments_message(count);
     for (std::size_t i = 0; i < count; ++i)
         if (!std::isfinite(moments[i]))
             return origin + number_fault_message("moment M" + std::to_string(i),
                                                  value_text(moments[i]), NumberFault::not_finite);
-    std::string fault = moment_count_fault(request.method, request.support, count);
-    if (!fault.empty())
-        return origin + fault;
+    if (count < minimum_moments(request.method, request.support))
+        return origin + too_few_moments_message(request.support);
     if (moments[0] != 1.0)
         return origin + zeroth_moment_message;
     return {};
