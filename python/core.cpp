@@ -209,12 +209,17 @@ py::tuple classic_bounds(int support, double lower, double upper, const Doubles&
     py::array_t<double> lower_bound(static_cast<py::ssize_t>(count));
     py::array_t<double> upper_bound(static_cast<py::ssize_t>(count));
     py::array_t<int> outcome(static_cast<py::ssize_t>(count));
+    // The buffers are taken while the GIL is held; the loop touches only them.
+    const double* m = data_of(moments);
+    const double* at = data_of(x);
+    double* lows = lower_bound.mutable_data();
+    double* highs = upper_bound.mutable_data();
+    int* outcomes = outcome.mutable_data();
     bool computed = false;
     {
         py::gil_scoped_release release;
-        computed = classic_row(request, data_of(moments), moment_count, data_of(x), count, log_path,
-                               lower_bound.mutable_data(), upper_bound.mutable_data(),
-                               outcome.mutable_data());
+        computed =
+            classic_row(request, m, moment_count, at, count, log_path, lows, highs, outcomes);
     }
     if (!computed)
         throw std::bad_alloc();
@@ -239,14 +244,17 @@ py::tuple classic_bounds_many(int support, double lower, double upper, const Dou
     py::array_t<double> lower_bound(size);
     py::array_t<double> upper_bound(size);
     py::array_t<int> outcome(size);
+    const double* m = data_of(moments);
+    const double* at = data_of(x);
+    double* lows = lower_bound.mutable_data();
+    double* highs = upper_bound.mutable_data();
+    int* outcomes = outcome.mutable_data();
     bool computed = true;
     {
         py::gil_scoped_release release;
         for (std::size_t r = 0; r < rows && computed; ++r)
-            computed = classic_row(
-                request, data_of(moments) + r * moment_count, moment_count, data_of(x), count,
-                log_path, lower_bound.mutable_data() + r * count,
-                upper_bound.mutable_data() + r * count, outcome.mutable_data() + r * count);
+            computed = classic_row(request, m + r * moment_count, moment_count, at, count, log_path,
+                                   lows + r * count, highs + r * count, outcomes + r * count);
     }
     if (!computed)
         throw std::bad_alloc();
@@ -280,11 +288,11 @@ Analysis checked_analysis(int support, double lower, double upper, const Doubles
         raise_if(positions_fault(data_of(*x), static_cast<std::size_t>(x->size())));
     raise_if(limits_fault(request));
     raise_if(moments_fault(request, data_of(moments), moment_count, ""));
+    const double* m = data_of(moments);
     Analysis result;
     {
         py::gil_scoped_release release;
-        result.analysis =
-            sharp_analysis(request.support, lower, upper, data_of(moments), moment_count);
+        result.analysis = sharp_analysis(request.support, lower, upper, m, moment_count);
     }
     // What the checks above leave to the method: limits that make no support.
     if (result.analysis.status == SharpStatus::invalid)
@@ -301,10 +309,12 @@ py::tuple analysis_bounds(const Analysis& self, const Doubles& x) {
     raise_if(positions_fault(data_of(x), count));
     py::array_t<double> lower_bound(static_cast<py::ssize_t>(count));
     py::array_t<double> upper_bound(static_cast<py::ssize_t>(count));
+    const double* at = data_of(x);
+    double* lows = lower_bound.mutable_data();
+    double* highs = upper_bound.mutable_data();
     {
         py::gil_scoped_release release;
-        sharp_row(self.analysis, data_of(x), count, lower_bound.mutable_data(),
-                  upper_bound.mutable_data());
+        sharp_row(self.analysis, at, count, lows, highs);
     }
     return py::make_tuple(lower_bound, upper_bound);
 }
@@ -343,13 +353,17 @@ py::tuple sharp_bounds_many(int support, double lower, double upper, const Doubl
     const py::ssize_t size = static_cast<py::ssize_t>(rows * count);
     py::array_t<double> lower_bound(size);
     py::array_t<double> upper_bound(size);
+    const double* m = data_of(moments);
+    const double* at = data_of(x);
+    double* lows = lower_bound.mutable_data();
+    double* highs = upper_bound.mutable_data();
     std::vector<RowVerdict> verdicts(rows);
     std::size_t invalid_row = rows;
     {
         py::gil_scoped_release release;
         for (std::size_t r = 0; r < rows; ++r) {
-            const SharpAnalysis analysis = sharp_analysis(
-                request.support, lower, upper, data_of(moments) + r * moment_count, moment_count);
+            const SharpAnalysis analysis =
+                sharp_analysis(request.support, lower, upper, m + r * moment_count, moment_count);
             RowVerdict& row = verdicts[r];
             row.status = analysis.status;
             row.moments_used = analysis.moments_used;
@@ -360,8 +374,7 @@ py::tuple sharp_bounds_many(int support, double lower, double upper, const Doubl
             }
             row.verdict = sharp_verdict_text(analysis);
             row.atoms = analysis.atoms;
-            sharp_row(analysis, data_of(x), count, lower_bound.mutable_data() + r * count,
-                      upper_bound.mutable_data() + r * count);
+            sharp_row(analysis, at, count, lows + r * count, highs + r * count);
         }
     }
     if (invalid_row < rows)
