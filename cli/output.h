@@ -8,6 +8,7 @@
 
 #include "cli/request.h"
 #include "estimation/estimate.h"
+#include "estimation/messages.h"
 #include "sharp/sharp.h"
 
 namespace vendrill::cli {
@@ -19,9 +20,8 @@ struct ResultRow {
     Outcome outcome = Outcome::none; // the sharp method's rows leave it at none
 };
 
-// The sharp method's sentence for an analysis; empty when the bounds are the
-// sharp ones from every moment given.
-std::string sharp_verdict_text(const SharpAnalysis& analysis);
+// The sharp method's sentence for an analysis (estimation/messages.h).
+using ::sharp_verdict_text;
 
 // Shortest text that reads back as exactly the same double.
 std::string round_trip_number(double value);

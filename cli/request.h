@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "estimation/messages.h"
 #include "numeric/support.h"
 
 namespace vendrill::cli {
@@ -28,9 +29,8 @@ enum class OutputFormat { text, json, csv };
 // of the moment problem itself (sharp/sharp.h), one analysis for all positions.
 enum class Method { classic, sharp };
 
-// The most moments a request may hold (the log and the drivers count them in
-// an int; far fewer already take hours to estimate).
-inline constexpr std::size_t max_moment_count = 1000000;
+// The most moments a request may hold (estimation/messages.h).
+using ::max_moment_count;
 
 // COUNT evenly spaced positions from `from` to `to`, both ends included.
 struct PositionRange {

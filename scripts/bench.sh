@@ -2,8 +2,9 @@
 # Builds the benchmarks in Release (build-bench/, or BENCH_BUILD_DIR) and runs
 # them all, printing the figures: the three estimation drivers (5 repetitions,
 # mean/median/stddev shown), the sharp method's analysis and positions, whole
-# vendrill-cli runs over 10,000 positions with either method, and the dialog's
-# picture of the bounds (500 positions sampled and drawn, offscreen).
+# vendrill-cli runs over 10,000 positions with either method, the dialog's
+# picture of the bounds (500 positions sampled and drawn, offscreen), and the
+# Python package beside the C++ loops it runs (with Dask on two worker processes).
 #   scripts/bench.sh [extra Google Benchmark flags, e.g. --benchmark_filter=bounded]
 # Takes a few minutes on a 2-core machine; run it on an otherwise idle machine.
 set -euo pipefail
@@ -36,6 +37,11 @@ QT_QPA_PLATFORM=offscreen "$build/bench/plot_bench" --benchmark_repetitions=5 \
   --benchmark_display_aggregates_only=true "$@" | tee "$results/plot.txt"
 
 echo
+echo "=== The Python package beside the C++ loops it runs (Debian's python3) ==="
+PYTHONPATH="$build/python:$root/examples" /usr/bin/python3 "$root/bench/python_bench.py" \
+  --reference "$build/bench/python_reference_bench" | tee "$results/python.txt"
+
+echo
 echo "=== Targets (medians) ==="
 grep -h -E '^estimate_bounded/[a-z_]+/n:9/x:[0-9.]+/all_succeed_median' "$results/drivers.txt" ||
   echo "estimate_bounded, 9 moments: no position had every attempt succeed"
@@ -48,3 +54,5 @@ grep -h -E '^cli_10000_positions/sharp_.*_median' "$results/cli.txt" || true
 echo "  target: <= 200 ms"
 grep -h -E '^plot_sample_and_draw/.*_median' "$results/plot.txt" || true
 echo "  target: <= 50 ms"
+grep -h -E '10\^5 positions|one position' "$results/python.txt" || true
+echo "  targets: 10^5 positions within x1.5 of the C++ loop; a one-position call's overhead <= 20 us"
