@@ -1,19 +1,26 @@
 #include "app/bounds_dlg.h"
 
 #include "app/about_dlg.h"
+#include "app/bounds_plot.h"
 #include "app/message_box.h"
 #include "app/resource.h"
 #include "numeric/number_text.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QKeySequence>
 #include <QLineEdit>
 #include <QMenu>
+#include <QStyle>
 #include <QTreeWidget>
 
 namespace vendrill {
+
+const char* const sharp_bounds_tooltip =
+    "Calculate gives the sharp bounds: the tightest that any distribution on the support with "
+    "these moments allows. The same switch is in the dialog's right-click menu.";
 
 MomentColumnWidths moment_column_widths(int clientWidth) {
     const int a = (clientWidth - 15) / 5;
@@ -27,6 +34,10 @@ CBoundsDlg::CBoundsDlg(QWidget* parent)
     m_estimation.request = this;
     SetAccessibleNames();
     BindMessageMap();
+    // A moments file dropped anywhere on the dialog, the edits included.
+    setAcceptDrops(true);
+    for (QLineEdit* edit : findChildren<QLineEdit*>())
+        edit->installEventFilter(this);
 }
 
 CBoundsDlg::~CBoundsDlg() = default;
@@ -58,6 +69,9 @@ void CBoundsDlg::SetAccessibleNames() {
         ->setAccessibleDescription(QStringLiteral("Move the selected moments up"));
     GetDlgItem(IDC_MOVE_DOWN)
         ->setAccessibleDescription(QStringLiteral("Move the selected moments down"));
+    GetDlgItem(IDC_PLOT)->setAccessibleDescription(
+        QStringLiteral("Draw the bounds over a range of positions"));
+    GetDlgItem(IDC_PLOT)->setToolTip(QStringLiteral("Draw the bounds over a range of positions"));
 }
 
 void CBoundsDlg::BindMessageMap() {
@@ -67,17 +81,54 @@ void CBoundsDlg::BindMessageMap() {
     for (const int edit : {IDC_LOWER, IDC_UPPER, IDC_POSITION, IDC_NEW_MOMENT})
         OnKillFocus(edit, [this] { return OnEditKillFocus(); });
     OnClicked(IDC_ADD_MOMENT, [this] { OnAddMoment(); });
-    OnClicked(IDC_CALCULATE, [this] { OnCalculate(); });
+    OnClicked(IDC_CALCULATE, [this] {
+        OnCalculate();
+        RefreshPlot();
+    });
     OnClicked(IDC_DELETE_MOMENTS, [this] { OnDeleteMoments(); });
     OnSetFocus(IDC_NEW_MOMENT, [this] { OnNewMomentSetFocus(); });
     OnClicked(IDC_MOVE_UP, [this] { OnMoveUp(); });
     OnClicked(IDC_MOVE_DOWN, [this] { OnMoveDown(); });
+    OnClicked(IDC_PLOT, [this] { OnPlot(); });
 
     m_sharpBoundsEntry = new QAction(QString::fromUtf8(sharp_bounds_entry_text), this);
     m_sharpBoundsEntry->setCheckable(true);
     m_sharpBoundsEntry->setChecked(m_sharp);
     connect(m_sharpBoundsEntry, &QAction::toggled, this,
             [this](bool checked) { OnSharpBounds(checked); });
+    // The check box sets the entry, whose handler sets the box back: either
+    // one shows the method Calculate uses.
+    m_sharpBoundsBox = static_cast<QCheckBox*>(GetDlgItem(IDC_SHARP_BOUNDS));
+    m_sharpBoundsBox->setChecked(m_sharp);
+    m_sharpBoundsBox->setToolTip(QString::fromUtf8(sharp_bounds_tooltip));
+    connect(m_sharpBoundsBox, &QCheckBox::toggled, m_sharpBoundsEntry, &QAction::setChecked);
+
+    // Moments in bulk; the shortcuts work anywhere in the dialog (an edit
+    // keeps Ctrl+V for itself, except the new-moment edit with several
+    // numbers on the clipboard: eventFilter).
+    const struct {
+        QAction*& entry;
+        const char* text;
+        QKeySequence::StandardKey key;
+        void (CBoundsDlg::*handler)();
+    } bulk[] = {
+        {m_pasteMomentsEntry, paste_moments_entry_text, QKeySequence::Paste,
+         &CBoundsDlg::OnPasteMoments},
+        {m_openMomentsEntry, open_moments_entry_text, QKeySequence::Open,
+         &CBoundsDlg::OnOpenMoments},
+        {m_saveMomentsEntry, save_moments_entry_text, QKeySequence::Save,
+         &CBoundsDlg::OnSaveMoments},
+    };
+    for (const auto& command : bulk) {
+        command.entry = new QAction(QString::fromUtf8(command.text), this);
+        command.entry->setShortcuts(command.key);
+        command.entry->setShortcutContext(Qt::WindowShortcut);
+        connect(command.entry, &QAction::triggered, this, [this, handler = command.handler] {
+            if (FlushPendingKillFocus())
+                RunCommand([this, handler] { (this->*handler)(); });
+        });
+        addAction(command.entry);
+    }
 
     // The framework's Help command (F1).
     auto* help = new QAction(this);
@@ -128,6 +179,8 @@ bool CBoundsDlg::OnInitDialog() {
     m_momentList->setRootIsDecorated(false);
     m_momentList->setItemsExpandable(false);
     m_momentList->setUniformRowHeights(true);
+    // A long value keeps its sign, its first digits and its exponent.
+    m_momentList->setTextElideMode(Qt::ElideMiddle);
     return true;
 }
 
@@ -161,7 +214,16 @@ QString CBoundsDlg::MomentText(int row) const {
 }
 
 void CBoundsDlg::SetMomentText(int row, const QString& text) {
-    m_momentList->topLevelItem(row)->setText(1, text);
+    QTreeWidgetItem* item = m_momentList->topLevelItem(row);
+    item->setText(1, text);
+    // The item view leaves this margin either side of a cell's text.
+    const int margin =
+        m_momentList->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_momentList) + 1;
+    const bool fits = m_momentList->fontMetrics().horizontalAdvance(text) <=
+                      m_momentList->columnWidth(1) - 2 * margin;
+    const QString tip = fits ? QString() : text;
+    item->setToolTip(0, tip);
+    item->setToolTip(1, tip);
 }
 
 // ---------------------------------------------------------------------------
@@ -189,6 +251,10 @@ void CBoundsDlg::BuildContextMenu() {
         m_contextMenu->addSeparator();
     }
     m_contextMenu->addAction(m_sharpBoundsEntry);
+    m_contextMenu->addSeparator();
+    m_contextMenu->addAction(m_pasteMomentsEntry);
+    m_contextMenu->addAction(m_openMomentsEntry);
+    m_contextMenu->addAction(m_saveMomentsEntry);
 }
 
 void CBoundsDlg::contextMenuEvent(QContextMenuEvent* event) {
@@ -198,6 +264,7 @@ void CBoundsDlg::contextMenuEvent(QContextMenuEvent* event) {
 
 void CBoundsDlg::OnSharpBounds(bool checked) {
     m_sharp = checked;
+    m_sharpBoundsBox->setChecked(checked);
 }
 
 // ---------------------------------------------------------------------------

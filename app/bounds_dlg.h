@@ -13,12 +13,20 @@
 #include <QIcon>
 #include <QString>
 
+#include <vector>
+
 class QAction;
+class QCheckBox;
 class QContextMenuEvent;
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
 class QMenu;
 class QLineEdit;
 class QTreeWidget;
+class QTreeWidgetItem;
 class Vector;
+struct BoundsRequest;
 struct SharpAnalysis;
 struct SharpBounds;
 
@@ -31,6 +39,17 @@ struct MomentColumnWidths {
     int momentum;
 };
 MomentColumnWidths moment_column_widths(int clientWidth);
+
+// The texts of the context menu's entries for moments in bulk.
+extern const char* const paste_moments_entry_text; // "Paste moments"
+extern const char* const open_moments_entry_text;  // "Open moments…"
+extern const char* const save_moments_entry_text;  // "Save moments…"
+// The check box's tooltip.
+extern const char* const sharp_bounds_tooltip;
+// Most moments the list takes from a paste, a file or a drop.
+inline constexpr int max_bulk_moments = 1000;
+
+class CPlotWnd;
 
 // The box Calculate shows when a failure escaped the estimation.  The
 // estimation's own texts are the library's (estimation/messages.h).
@@ -78,6 +97,21 @@ public:
     void OnMoveUp();
     void OnMoveDown();
     void OnSharpBounds(bool checked);
+    void OnPlot();
+    // Appends the numbers on the clipboard to the list.
+    void OnPasteMoments();
+    void OnOpenMoments();
+    void OnSaveMoments();
+
+    // Replaces the list with the moments of a file; false, with a message
+    // and the list unchanged, when the file cannot be read or holds anything
+    // but numbers.
+    bool LoadMomentsFile(const QString& path);
+    // Writes the list to a file, one moment a line, each in the text that
+    // reads back to the same double; false, with a message, when it cannot.
+    bool SaveMomentsFile(const QString& path);
+    // Draws the request on the dialog anew in the plot window, if it is open.
+    void RefreshPlot();
 
     // Members in declaration order.
     int m_momentCount = 0;
@@ -105,13 +139,32 @@ public:
     // itself is the request they record.
     EstimationContext m_estimation;
     QAction* m_sharpBoundsEntry = nullptr;
-    // What a right click opens: the system menu's entries and the switch.
+    // What a right click opens: the system menu's entries, the switch and
+    // the moments in bulk.
     QMenu* m_contextMenu = nullptr;
+    // The switch on the dialog's face; it and the menu entry mirror each other.
+    QCheckBox* m_sharpBoundsBox = nullptr;
+    QAction* m_pasteMomentsEntry = nullptr;
+    QAction* m_openMomentsEntry = nullptr;
+    QAction* m_saveMomentsEntry = nullptr;
+    // The window "Plot…" opens (made at the first click, a child of the dialog).
+    CPlotWnd* m_plotWindow = nullptr;
 
 protected:
     void DoDataExchange(CDataExchange& dx) override;
     bool OnInitDialog() override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    // Ctrl+V in the new-moment edit with several numbers on the clipboard,
+    // and files dropped on the edits.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+    // Where "Open moments…" and "Save moments…" read and write: the user's
+    // choice in a file dialog (an empty path: cancelled).  Seams for the tests.
+    virtual QString ChooseOpenPath();
+    virtual QString ChooseSavePath();
 
     // The classic estimation of the request on the moments into the bound
     // members; the estimate (its outcome and guard verdict).  A seam for the
@@ -126,7 +179,17 @@ private:
     void SetAccessibleNames();
     void InsertMomentColumns();
     QString MomentText(int row) const;
+    // Sets the value of a row; a text wider than the column shows elided in
+    // the middle, and whole in the row's tooltip.
     void SetMomentText(int row, const QString& text);
+    // Appends a row holding value in the shortest text that reads back to it.
+    void AppendMoment(double value);
+    // Appends values (replace: in place of the list); false, with a message
+    // and the list unchanged, when the list would grow too long.
+    bool AddMoments(const std::vector<double>& values, bool replace);
+    // The request as the controls show it, read without a transfer; false
+    // when a field does not hold a number.
+    bool ReadRequestOnScreen(BoundsRequest& request, double& position) const;
     void RelabelFrom(int row);
     // The selected rows, in increasing order.  Transfers the controls first.
     ZeroFilledArray<int> CollectSelection();

@@ -6,6 +6,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QEvent>
 #include <QFocusEvent>
 #include <QGroupBox>
@@ -230,7 +231,8 @@ QRect CDialog::FitText(const ControlTemplate& control, QRect place, QWidget* wid
     // With a face wider than the one the template was drawn for, a label or
     // a radio button grows, away from its alignment, rather than clip its
     // text; with the usual faces nothing changes.
-    if (control.kind != ControlKind::Static && control.kind != ControlKind::AutoRadioButton)
+    if (control.kind != ControlKind::Static && control.kind != ControlKind::AutoRadioButton &&
+        control.kind != ControlKind::AutoCheckBox)
         return place;
     widget->ensurePolished();
     const int missing = widget->sizeHint().width() - place.width();
@@ -263,6 +265,8 @@ QWidget* CDialog::CreateControl(const ControlTemplate& control) {
     }
     case ControlKind::AutoRadioButton:
         return new QRadioButton(text, this);
+    case ControlKind::AutoCheckBox:
+        return new QCheckBox(text, this);
     case ControlKind::Edit: {
         auto* edit = new QLineEdit(text, this);
         edit->setAlignment((right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);

@@ -16,6 +16,7 @@ enum class ControlKind {
     PushButton,
     DefPushButton,
     AutoRadioButton,
+    AutoCheckBox,
     Edit,
     Static,
     GroupBox,

@@ -1,10 +1,12 @@
 // The four commands of the "Moments" group: "+", "Delete", "^" and "v".
 // Column 0 of a row is its label ("%d." of its index), column 1 the moment's
-// value ("%f"); labels stay with row positions, values move.
+// value, in the shortest text that reads back to the same double, so that
+// Calculate and the error log get every digit typed; labels stay with row
+// positions, values move.
 
 #include "app/bounds_dlg.h"
 #include "app/resource.h"
-#include "numeric/number_text.h"
+#include "numeric/number_list.h"
 
 #include <QItemSelectionModel>
 #include <QLineEdit>
@@ -37,11 +39,7 @@ void CBoundsDlg::OnAddMoment() {
     if (!transferred)
         return;
 
-    const int n = m_momentList->topLevelItemCount();
-    const QString label = row_label(m_momentCount);
-    ++m_momentCount;
-    const QString value = QString::fromStdString(format_fixed(m_newMoment));
-    m_momentList->insertTopLevelItem(n, new_moment_row(label, value));
+    AppendMoment(m_newMoment);
 
     m_newMoment = 0;
     UpdateData(false);
@@ -49,6 +47,14 @@ void CBoundsDlg::OnAddMoment() {
         OnNewMomentSetFocus();
     else
         m_newMomentEdit->setFocus(Qt::OtherFocusReason);
+}
+
+void CBoundsDlg::AppendMoment(double value) {
+    const int n = m_momentList->topLevelItemCount();
+    const QString label = row_label(m_momentCount);
+    ++m_momentCount;
+    m_momentList->insertTopLevelItem(n, new_moment_row(label, QString()));
+    SetMomentText(n, QString::fromStdString(format_shortest(value)));
 }
 
 ZeroFilledArray<int> CBoundsDlg::CollectSelection() {

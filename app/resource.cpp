@@ -63,6 +63,11 @@ const DialogTemplate bounds_dialog = {
         {IDC_STATIC, ControlKind::Static, "Upper bound =", 135, 232, 52, 8, StyleRight},
         {IDC_CALCULATE, ControlKind::DefPushButton, "Calculate", 210, 190, 50, 14, StyleTabStop},
         {IDC_MOMENT_LIST, ControlKind::ListView, "", 155, 40, 100, 120, StyleTabStop | StyleBorder},
+        // Between "Exit" and "Calculate", after the original controls in the
+        // tab order.
+        {IDC_SHARP_BOUNDS, ControlKind::AutoCheckBox, "Sharp bounds", 68, 192, 64, 10,
+         StyleTabStop},
+        {IDC_PLOT, ControlKind::PushButton, "Plot…", 152, 190, 50, 14, StyleTabStop},
     },
 };
 

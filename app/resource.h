@@ -35,6 +35,10 @@ constexpr int IDC_MOVE_DOWN = 1015;
 constexpr int IDC_CALCULATE = 1020;
 constexpr int IDC_MESSAGE = 1021;
 constexpr int IDC_MOMENT_LIST = 1022;
+// Beyond the original layout, in free space of the bottom row: the method's
+// switch and the picture of the bounds.
+constexpr int IDC_SHARP_BOUNDS = 1024;
+constexpr int IDC_PLOT = 1025;
 // Controls of the About box.
 constexpr int IDC_BANNER = 1023;
 

@@ -1,19 +1,23 @@
 // vendrill-screenshot OUTPUT.png: draws the main dialog after a worked example
-// (the first seven moments of the uniform distribution on [0, 1], bounded
-// estimation on [0, 1] at x = 0.5) into OUTPUT.png.  Needs no display: run it
-// with QT_QPA_PLATFORM=offscreen.
+// (the first seven moments of the uniform distribution on [0, 1] with every
+// digit, bounded estimation on [0, 1] at x = 0.5) and, beside it, the window
+// "Plot…" opens, with the pointer at x = 0.3, into OUTPUT.png.  Needs no
+// display: run it with QT_QPA_PLATFORM=offscreen.
 
 #include "app/bounds_dlg.h"
+#include "app/bounds_plot.h"
 #include "app/message_box.h"
 #include "app/resource.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPixmap>
 #include <QTextStream>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <cstdio>
 
 using namespace vendrill;
@@ -55,17 +59,36 @@ int main(int argc, char* argv[]) {
     click(dlg, IDC_TYPE_BOUNDED);
     type_into(dlg, IDC_LOWER, QStringLiteral("0"));
     type_into(dlg, IDC_UPPER, QStringLiteral("1"));
-    for (const char* moment : {"1", "0.5", "0.333333333333333", "0.25", "0.2", "0.166666666666667",
-                               "0.142857142857143"}) {
+    for (const char* moment : {"1", "0.5", "0.3333333333333333", "0.25", "0.2",
+                               "0.16666666666666666", "0.14285714285714285"}) {
         type_into(dlg, IDC_NEW_MOMENT, QString::fromLatin1(moment));
         click(dlg, IDC_ADD_MOMENT);
     }
     click(dlg, IDC_CALCULATE);
+    click(dlg, IDC_PLOT);
     dlg.m_momentList->topLevelItem(2)->setSelected(true);
     dlg.m_momentList->setFocus();
+    CPlotWnd* plot = dlg.m_plotWindow;
+    if (plot == nullptr) {
+        std::fprintf(stderr, "the plot window did not open\n");
+        return 1;
+    }
+    plot->resize(640, dlg.height() + 40);
+    QApplication::processEvents();
+    plot->HoverAt(0.3);
     QApplication::processEvents();
 
-    const QPixmap picture = dlg.grab();
+    // The two windows side by side on a plain background.
+    const QPixmap dialogPicture = dlg.grab();
+    const QPixmap plotPicture = plot->grab();
+    const int margin = 12;
+    QPixmap picture(dialogPicture.width() + plotPicture.width() + 3 * margin,
+                    std::max(dialogPicture.height(), plotPicture.height()) + 2 * margin);
+    picture.fill(QColor(200, 204, 210));
+    QPainter painter(&picture);
+    painter.drawPixmap(margin, margin, dialogPicture);
+    painter.drawPixmap(dialogPicture.width() + 2 * margin, margin, plotPicture);
+    painter.end();
     if (!picture.save(QString::fromLocal8Bit(argv[1]), "PNG")) {
         std::fprintf(stderr, "could not write %s\n", argv[1]);
         return 1;

@@ -19,31 +19,6 @@ std::string to_chars_text(double value, std::optional<int> precision) {
 
 } // namespace
 
-std::string sharp_verdict_text(const SharpAnalysis& analysis) {
-    switch (analysis.status) {
-    case SharpStatus::determinate:
-        return "The moments determine the distribution: the bounds are exact.";
-    case SharpStatus::infeasible:
-        return "These moments do not fit the chosen support.";
-    case SharpStatus::sharp:
-        if (analysis.moments_used < analysis.moments_given)
-            return "Only the first " + std::to_string(analysis.moments_used) +
-                   " moments could be used.";
-        return "";
-    case SharpStatus::invalid:
-        // Never printed: an unusable request is refused before any output.
-        break;
-    }
-    return "";
-}
-
-std::string sharp_verdict_text(const SharpAnalysis& analysis, SharpStatus position_status) {
-    if (analysis.status == SharpStatus::determinate && position_status != SharpStatus::determinate)
-        return "The moments determine the distribution, but this position is next to an atom: "
-               "the bounds cover the moments' rounding and are not exact.";
-    return sharp_verdict_text(analysis);
-}
-
 std::string round_trip_number(double value) {
     return to_chars_text(value, std::nullopt);
 }

@@ -8,6 +8,7 @@
 
 #include "cli/request.h"
 #include "estimation/estimate.h"
+#include "estimation/messages.h"
 #include "sharp/sharp.h"
 
 namespace vendrill::cli {
@@ -24,13 +25,9 @@ struct ResultRow {
     SharpStatus status = SharpStatus::invalid;
 };
 
-// The sharp method's sentence for an analysis; empty when the bounds are the
-// sharp ones from every moment given.
-std::string sharp_verdict_text(const SharpAnalysis& analysis);
-// The sentence for one position whose own status (SharpBounds::status) is
-// position_status: "exact" only where the position is determinate; a sharp
-// position of a determinate list (next to an atom) says that it is not exact.
-std::string sharp_verdict_text(const SharpAnalysis& analysis, SharpStatus position_status);
+// The sharp method's sentences for an analysis and for a position
+// (estimation/messages.h).
+using ::sharp_verdict_text;
 
 // Shortest text that reads back as exactly the same double.
 std::string round_trip_number(double value);

@@ -21,11 +21,11 @@ std::string quoted(std::string_view text) {
 std::string number_fault(const std::string& what, std::string_view text, NumberStatus status) {
     switch (status) {
     case NumberStatus::not_finite:
-        return what + ": " + quoted(text) + " is not a finite number";
+        return number_fault_message(what, text, NumberFault::not_finite);
     case NumberStatus::out_of_range:
-        return what + ": " + quoted(text) + " is out of the range of a double";
+        return number_fault_message(what, text, NumberFault::out_of_range);
     default:
-        return what + ": " + quoted(text) + " is not a number";
+        return number_fault_message(what, text, NumberFault::not_a_number);
     }
 }
 
@@ -43,8 +43,7 @@ bool is_blank(char c) {
 
 void check_moment_count(std::size_t count) {
     if (count > max_moment_count)
-        throw InvalidInput("too many moments: " + std::to_string(count) + " (at most " +
-                           std::to_string(max_moment_count) + ")");
+        throw InvalidInput(too_many_moments_message(count));
 }
 
 std::vector<double> moment_arguments(const std::vector<std::string>& texts) {

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "estimation/messages.h"
 #include "numeric/support.h"
 
 namespace vendrill::cli {
@@ -29,9 +30,8 @@ enum class OutputFormat { text, json, csv };
 // drivers, as the dialog computes by default, guarded by the sharp analysis.
 enum class Method { classic, sharp };
 
-// The most moments a request may hold (the log and the drivers count them in
-// an int; far fewer already take hours to estimate).
-inline constexpr std::size_t max_moment_count = 1000000;
+// The most moments a request may hold (estimation/messages.h).
+using ::max_moment_count;
 
 // COUNT evenly spaced positions from `from` to `to`, both ends included.
 struct PositionRange {

@@ -1,35 +1,11 @@
 #pragma once
-// Hands the command-line request to the error log, so that a report written
-// during a vendrill-cli run records it in rows 4 to 8 just as a report from
-// the dialog records the dialog's request.  With several positions the
-// position is the one being computed when the report is written.
+// The command-line request as the error log's request source
+// (estimation/request_source.h).
 
-#include <vector>
-
-#include "numeric/error_log.h"
-#include "numeric/support.h"
+#include "estimation/request_source.h"
 
 namespace vendrill::cli {
 
-class CliRequestSource : public RequestSource {
-public:
-    CliRequestSource(Support support, double lower, double upper, std::vector<double> moments);
-
-    void set_position(double position) { position_ = position; }
-
-    double position() const override { return position_; }
-    int type() const override { return support_index(support_); }
-    double lower() const override { return lower_; }
-    double upper() const override { return upper_; }
-    int momentCount() const override { return static_cast<int>(moments_.size()); }
-    double moment(int i) const override { return moments_[static_cast<std::size_t>(i)]; }
-
-private:
-    double position_ = 0.0;
-    Support support_;
-    double lower_;
-    double upper_;
-    std::vector<double> moments_;
-};
+using CliRequestSource = StoredRequestSource;
 
 } // namespace vendrill::cli

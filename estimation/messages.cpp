@@ -11,6 +11,24 @@ std::string too_few_moments_message(Support support) {
     return "Enter at least " + std::to_string(minimum_moment_count(support)) + " moments!";
 }
 
+std::string too_many_moments_message(std::size_t count) {
+    return "too many moments: " + std::to_string(count) + " (at most " +
+           std::to_string(max_moment_count) + ")";
+}
+
+std::string number_fault_message(std::string_view what, std::string_view text, NumberFault fault) {
+    std::string message = std::string(what) + ": '" + std::string(text) + "' ";
+    switch (fault) {
+    case NumberFault::not_finite:
+        return message + "is not a finite number";
+    case NumberFault::out_of_range:
+        return message + "is out of the range of a double";
+    case NumberFault::not_a_number:
+        break;
+    }
+    return message + "is not a number";
+}
+
 const char* outcome_message(Support support, Outcome outcome) {
     if (outcome == Outcome::none)
         return support == Support::whole
@@ -38,4 +56,29 @@ const char* guard_message(GuardVerdict guard) {
 const char* verdict_message(Support support, Outcome outcome, GuardVerdict guard) {
     const char* const text = guard_message(guard);
     return *text != '\0' ? text : outcome_message(support, outcome);
+}
+
+std::string sharp_verdict_text(const SharpAnalysis& analysis) {
+    switch (analysis.status) {
+    case SharpStatus::determinate:
+        return "The moments determine the distribution: the bounds are exact.";
+    case SharpStatus::infeasible:
+        return "These moments do not fit the chosen support.";
+    case SharpStatus::sharp:
+        if (analysis.moments_used < analysis.moments_given)
+            return "Only the first " + std::to_string(analysis.moments_used) +
+                   " moments could be used.";
+        return "";
+    case SharpStatus::invalid:
+        // Never shown: an unusable request is refused before any result.
+        break;
+    }
+    return "";
+}
+
+std::string sharp_verdict_text(const SharpAnalysis& analysis, SharpStatus position_status) {
+    if (analysis.status == SharpStatus::determinate && position_status != SharpStatus::determinate)
+        return "The moments determine the distribution, but this position is next to an atom: "
+               "the bounds cover the moments' rounding and are not exact.";
+    return sharp_verdict_text(analysis);
 }

@@ -27,8 +27,10 @@ set(VENDRILL_COPYRIGHT_HOLDER "The Vendrill developers"
     CACHE STRING "Copyright holder named in the packages' copyright files")
 set(VENDRILL_DEBIAN_REVISION "1"
     CACHE STRING "Debian revision of the packages: their version is <project version>-<this>")
+# The Python package's folder when the install prefix is /usr (the Debian
+# package; python/CMakeLists.txt has the folder for other prefixes).
 set(VENDRILL_PYTHON_INSTALL_DIR "lib/python3/dist-packages"
-    CACHE STRING "Folder, relative to the install prefix, for the Python package")
+    CACHE STRING "Folder, relative to the install prefix /usr, for the Python package")
 # copyright.in states the licence of LICENSE: make sure they still agree.
 file(STRINGS "${PROJECT_SOURCE_DIR}/LICENSE" _vendrill_licence_head LIMIT_COUNT 3)
 if(NOT _vendrill_licence_head MATCHES "Apache License;.*Version 2\\.0, January 2004")

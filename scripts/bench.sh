@@ -2,8 +2,10 @@
 # Builds the benchmarks in Release (build-bench/, or BENCH_BUILD_DIR) and runs
 # them all, printing the figures: the three estimation drivers and the guarded
 # classic entry point (5 repetitions, mean/median/stddev shown), the sharp
-# method's analysis and positions, and
-# whole vendrill-cli runs over 10,000 positions with either method.
+# method's analysis and positions, whole vendrill-cli runs over 10,000
+# positions with either method, the dialog's picture of the bounds (500
+# positions sampled and drawn, offscreen), and the Python package beside the
+# C++ loops it runs (with Dask on two worker processes).
 #   scripts/bench.sh [extra Google Benchmark flags, e.g. --benchmark_filter=bounded]
 # Takes a few minutes on a 2-core machine; run it on an otherwise idle machine.
 set -euo pipefail
@@ -11,7 +13,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${BENCH_BUILD_DIR:-$root/build-bench}
 
 BUILD_DIR="$build" "$root/scripts/setup.sh" -DCMAKE_BUILD_TYPE=Release \
-  -DVENDRILL_BUILD_APP=OFF -DVENDRILL_BUILD_TESTS=OFF -DVENDRILL_BUILD_BENCH=ON
+  -DVENDRILL_BUILD_APP=ON -DVENDRILL_BUILD_TESTS=OFF -DVENDRILL_BUILD_BENCH=ON
 
 results=$(mktemp -d)
 trap 'rm -rf "$results"' EXIT
@@ -31,6 +33,16 @@ echo "=== vendrill-cli, 10,000 positions, 9 moments (classic and sharp) ==="
   --benchmark_display_aggregates_only=true "$@" | tee "$results/cli.txt"
 
 echo
+echo "=== The dialog's picture: 500 positions sampled and drawn, 9 moments on [0, 1] ==="
+QT_QPA_PLATFORM=offscreen "$build/bench/plot_bench" --benchmark_repetitions=5 \
+  --benchmark_display_aggregates_only=true "$@" | tee "$results/plot.txt"
+
+echo
+echo "=== The Python package beside the C++ loops it runs (Debian's python3) ==="
+PYTHONPATH="$build/python:$root/examples" /usr/bin/python3 "$root/bench/python_bench.py" \
+  --reference "$build/bench/python_reference_bench" | tee "$results/python.txt"
+
+echo
 echo "=== Targets (medians) ==="
 grep -h -E '^estimate_bounded/[a-z_]+/n:9/x:[0-9.]+/all_succeed_median' "$results/drivers.txt" ||
   echo "estimate_bounded, 9 moments: no position had every attempt succeed"
@@ -44,3 +56,7 @@ grep -h -E '^sharp_(analysis|position)/[a-z_]+/n:9_median' "$results/sharp.txt" 
 echo "  targets: analysis <= 10 us, each further position <= 2 us"
 grep -h -E '^cli_10000_positions/sharp_.*_median' "$results/cli.txt" || true
 echo "  target: <= 200 ms"
+grep -h -E '^plot_sample_and_draw/.*_median' "$results/plot.txt" || true
+echo "  target: <= 50 ms"
+grep -h -E '10\^5 positions|one position' "$results/python.txt" || true
+echo "  targets: 10^5 positions within x1.5 of the C++ loop; a one-position call's overhead <= 20 us"

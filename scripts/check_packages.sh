@@ -156,9 +156,19 @@ if ((${#python_debs[@]})); then
   site="$pyroot/usr/lib/python3/dist-packages"
   [[ -f "$site/vendrill/__init__.py" ]] ||
     fail "python3-vendrill: /usr/lib/python3/dist-packages/vendrill/__init__.py is missing"
-  if ! location=$(cd "$tmp/work" && PYTHONPATH="$site" /usr/bin/python3 -c \
-    'import vendrill, vendrill._core; print(vendrill._core.__file__)'); then
-    fail "python3-vendrill: the extracted module does not import"
+  # The extracted module imports and computes what the packaged vendrill-cli
+  # computes for README's sharp example.
+  if ! location=$(cd "$tmp/work" && PYTHONPATH="$site" /usr/bin/python3 -c '
+import json, subprocess, sys, vendrill, vendrill._core
+request = ["--method", "sharp", "--type", "whole", "--position", "-0.3", "--format", "json",
+           "--", "1", "0", "1", "0", "1"]
+row = json.loads(subprocess.run([sys.argv[1], *request], capture_output=True, text=True,
+                                check=True).stdout)
+r = vendrill.bounds([1, 0, 1, 0, 1], -0.3)
+assert (r.lower_bound, r.upper_bound, r.status) == (
+    row["lower_bound"], row["upper_bound"], row["status"]), (r, row)
+print(vendrill._core.__file__)' "$cli"); then
+    fail "python3-vendrill: the extracted module does not import or computes other bounds"
   elif [[ "$location" != "$site/"* ]]; then
     fail "python3-vendrill: imported $location, not the extracted module"
   else

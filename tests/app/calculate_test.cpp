@@ -39,6 +39,25 @@ TEST_F(CalculateTest, WholeLineThroughTheButtons) {
     EXPECT_TRUE(button(IDC_TYPE_NORMAL)->isChecked());
 }
 
+// Moments on the millimetre scale reach the estimation with every digit: cut
+// to six decimals they would read 1, 0.0005, 0, 0, 0 and give no bounds.
+TEST_F(CalculateTest, MillimetreScaleMomentsGiveTheLibrarysBounds) {
+    const QStringList typed = {"1", "5e-4", "3.3333333333333e-7", "2.5e-10", "2e-13"};
+    enter_request(IDC_TYPE_BOUNDED, "0.0003", typed, "0", "0.001");
+    click(IDC_CALCULATE);
+    const double moments[] = {1, 5e-4, 3.3333333333333e-7, 2.5e-10, 2e-13};
+    EstimationContext quiet = test_support::quiet_context();
+    const Estimate expected = estimate(Support::interval, 0.0003, 0, 0.001, moments, 5, quiet);
+    ASSERT_EQ(expected.outcome, Outcome::interval);
+    ASSERT_GT(expected.lower_bound, 0.0);
+    ASSERT_LT(expected.upper_bound, 1.0);
+    EXPECT_EQ(column(1), QStringList({"1", "0.0005", "3.3333333333333e-07", "2.5e-10", "2e-13"}));
+    EXPECT_EQ(lower_bound(), QString::fromStdString(format_general15(expected.lower_bound)));
+    EXPECT_EQ(upper_bound(), QString::fromStdString(format_general15(expected.upper_bound)));
+    EXPECT_TRUE(boxes.isEmpty());
+    EXPECT_TRUE(button(IDC_TYPE_BOUNDED)->isChecked());
+}
+
 TEST_F(CalculateTest, TooFewMomentsOnlySetTheMessageLine) {
     const struct {
         int radio;
@@ -94,7 +113,7 @@ TEST_F(CalculateTest, ZerothMomentMustBeOne) {
     select_rows({2});
     click(IDC_MOVE_UP);
     click(IDC_MOVE_UP);
-    EXPECT_EQ(column(1), QStringList({"1.000000", "0.000000", "1.000000"}));
+    EXPECT_EQ(column(1), QStringList({"1", "0", "1"}));
     click(IDC_CALCULATE);
     EXPECT_EQ(message_line(*dlg), QString());
     EXPECT_EQ(lower_bound(), QStringLiteral("0.5"));
@@ -244,7 +263,7 @@ TEST_F(EscapingReportTest, ReportEscapingTheDriverKeepsTheDialogGoing) {
     EXPECT_EQ(boxes, QStringList({QString::fromUtf8(calculation_failed_message)}));
     EXPECT_EQ(lower_bound(), QStringLiteral("0"));
     EXPECT_EQ(upper_bound(), QStringLiteral("1"));
-    EXPECT_EQ(column(1), QStringList({"1.000000", "0.000000", "1.000000"}));
+    EXPECT_EQ(column(1), QStringList({"1", "0", "1"}));
     EXPECT_TRUE(dlg->isVisible());
     EXPECT_NE(log_text().find("Hiba a k\xf6vetkez\xf5 f\xfcggv\xe9nyben: asset"),
               std::string::npos);

@@ -120,6 +120,29 @@ TEST_F(DialogTest, LayoutFollowsTheTemplateInDialogUnits) {
     EXPECT_EQ(edit(IDC_POSITION)->geometry(), map_dialog_rect(units, 48, 20, 75, 12));
 }
 
+// The check box and "Plot…" sit in free space: inside the dialog, over no
+// other control, and the controls of the original layout keep their places.
+TEST_F(DialogTest, NewControlsSitInFreeSpace) {
+    const QRect client = dlg->rect();
+    for (const int id : {IDC_SHARP_BOUNDS, IDC_PLOT}) {
+        const QRect place = dlg->GetDlgItem(id)->geometry();
+        EXPECT_TRUE(client.contains(place)) << id;
+        for (const ControlTemplate& control : dlg->dialogTemplate().controls) {
+            if (control.id == id || control.kind == ControlKind::GroupBox)
+                continue;
+            const QRect other =
+                map_dialog_rect(dlg->baseUnits(), control.x, control.y, control.cx, control.cy);
+            EXPECT_FALSE(place.intersects(other)) << id << " overlaps " << control.text;
+        }
+        for (QGroupBox* box : dlg->findChildren<QGroupBox*>())
+            EXPECT_FALSE(place.intersects(box->geometry()))
+                << id << " in " << box->title().toStdString();
+    }
+    EXPECT_EQ(button(IDC_PLOT)->text(), QStringLiteral("Plot…"));
+    EXPECT_EQ(button(IDC_SHARP_BOUNDS)->text(), QStringLiteral("Sharp bounds"));
+    EXPECT_EQ(button(IDCANCEL)->geometry(), map_dialog_rect(dlg->baseUnits(), 10, 190, 50, 14));
+}
+
 TEST_F(DialogTest, TabOrderIsTheTemplateOrder) {
     const int order[] = {IDCANCEL,     IDC_TYPE_NORMAL, IDC_TYPE_POSITIVE, IDC_TYPE_BOUNDED,
                          IDC_POSITION, IDC_LOWER_BOUND, IDC_UPPER_BOUND,   IDC_LOWER,
@@ -346,7 +369,7 @@ TEST_F(DialogTest, ContextMenuAndF1OpenTheAboutBox) {
     // Back in the main dialog, with its data as it was.
     EXPECT_TRUE(dlg->isVisible());
     EXPECT_EQ(edit(IDC_POSITION)->text(), QStringLiteral("0.75"));
-    EXPECT_EQ(column(1), QStringList({"1.000000"}));
+    EXPECT_EQ(column(1), QStringList({"1"}));
 }
 
 TEST(BoundsApp, InitInstanceRegistersTheDialogWhileItRuns) {

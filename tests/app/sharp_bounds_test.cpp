@@ -13,12 +13,15 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QTest>
 #include <QTimer>
 
 #include <cmath>
+#include <functional>
 #include <vector>
 
 namespace vendrill::test {
@@ -100,7 +103,9 @@ QStringList context_menu_entries(CBoundsDlg& dlg) {
 }
 
 TEST_F(SharpBoundsTest, EntryIsACheckableSwitchOffAtStart) {
-    EXPECT_EQ(context_menu_entries(*dlg), QStringList({"&About Vendrill ...", "Sharp bounds"}));
+    EXPECT_EQ(context_menu_entries(*dlg),
+              QStringList({"&About Vendrill ...", "Sharp bounds", "Paste moments", "Open moments…",
+                           "Save moments…"}));
     QAction* entry = dlg->m_sharpBoundsEntry;
     ASSERT_NE(entry, nullptr);
     EXPECT_TRUE(entry->isCheckable());
@@ -113,6 +118,46 @@ TEST_F(SharpBoundsTest, EntryIsACheckableSwitchOffAtStart) {
     EXPECT_TRUE(dlg->m_sharp);
     entry->trigger();
     EXPECT_FALSE(dlg->m_sharp);
+}
+
+// The check box on the dialog's face and the menu entry are one switch:
+// whichever is used, both show the method Calculate uses.
+TEST_F(SharpBoundsTest, CheckBoxAndMenuEntryAgree) {
+    auto* box = qobject_cast<QCheckBox*>(dlg->GetDlgItem(IDC_SHARP_BOUNDS));
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(), QStringLiteral("Sharp bounds"));
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_FALSE(box->toolTip().isEmpty());
+    QAction* entry = dlg->m_sharpBoundsEntry;
+    const struct {
+        const char* step;
+        std::function<void()> act;
+        bool on;
+    } steps[] = {
+        {"start", [] {}, false},
+        {"click the box", [&] { QTest::mouseClick(box, Qt::LeftButton); }, true},
+        {"trigger the entry", [&] { entry->trigger(); }, false},
+        {"trigger it again", [&] { entry->trigger(); }, true},
+        {"space on the box",
+         [&] {
+             box->setFocus();
+             QTest::keyClick(box, Qt::Key_Space);
+         },
+         false},
+    };
+    for (const auto& step : steps) {
+        step.act();
+        settle();
+        EXPECT_EQ(box->isChecked(), step.on) << step.step;
+        EXPECT_EQ(entry->isChecked(), step.on) << step.step;
+        EXPECT_EQ(dlg->m_sharp, step.on) << step.step;
+    }
+    // Calculate follows the box: the sharp method's verdict on a coin.
+    enter_request(IDC_TYPE_NORMAL, "-0.3", {"1", "0", "1", "0", "1"});
+    QTest::mouseClick(box, Qt::LeftButton);
+    click(IDC_CALCULATE);
+    EXPECT_EQ(boxes,
+              QStringList({"The moments determine the distribution: the bounds are exact."}));
 }
 
 enum class Verdict { none, determinate, near_atom, infeasible, partial, limits };
@@ -298,7 +343,7 @@ TEST_F(SharpBoundsTest, AnswersAnyCountFromOneMoment) {
     // The first moment 0.25.
     select_rows({0});
     click(IDC_DELETE_MOMENTS);
-    ASSERT_EQ(column(1).front(), QStringLiteral("0.250000"));
+    ASSERT_EQ(column(1).front(), QStringLiteral("0.25"));
     click(IDC_CALCULATE);
     EXPECT_EQ(message_line(), QStringLiteral("The 0th moment must equal to 1!"));
     EXPECT_EQ(lower_bound(), QStringLiteral("0"));

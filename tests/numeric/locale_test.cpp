@@ -2,6 +2,7 @@
 // number texts keep '.' as the decimal point.
 
 #include "numeric/error_log.h"
+#include "numeric/number_list.h"
 #include "numeric/number_text.h"
 
 #include "tests/support/test_support.h"
@@ -10,6 +11,7 @@
 
 #include <clocale>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -50,6 +52,14 @@ TEST_F(CommaLocale, NumberTextsUseAPoint) {
     EXPECT_TRUE(parse_whole_double(" 1.25 ", value));
     EXPECT_EQ(value, 1.25);
     EXPECT_FALSE(parse_whole_double("1,25", value));
+}
+
+TEST_F(CommaLocale, NumberListsUseAPoint) {
+    EXPECT_EQ(format_number_list({0.5, 1.0 / 3, -2.5e-300}),
+              "0.5\n0.3333333333333333\n-2.5e-300\n");
+    const NumberList list = parse_number_list("0.5; 1.25e-3\n2,5");
+    ASSERT_TRUE(list.ok());
+    EXPECT_EQ(list.values, std::vector<double>({0.5, 1.25e-3, 2, 5}));
 }
 
 } // namespace
