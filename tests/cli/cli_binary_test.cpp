@@ -235,7 +235,16 @@ INSTANTIATE_TEST_SUITE_P(
                      "0.14836000000000002", "0.11090000000000001", "0.08491240000000003",
                      "0.06604340000000002", "0.05189491600000003"}},
         Computation{2, 0, 1, {"-1", "0", "1", "2"}, {"1", "0.5", "0.3", "0.2", "0.15"}},
-        Computation{0, 0, 1, {"1"}, {"1", "2", "1"}}));
+        Computation{0, 0, 1, {"1"}, {"1", "2", "1"}},
+        // The guard: moments that fit no distribution on [0, 1]; off-centre
+        // moments whose classic bounds it widens.
+        Computation{2, 0, 1, {"0.5"}, {"1", "2", "4.5", "9.5", "20"}},
+        Computation{2,
+                    -39.19461606421673,
+                    -38.51174760035478,
+                    {"-38.82462939323321"},
+                    {"1.0", "-38.89782485588961", "1513.0731796501377", "-58857.77883103116",
+                     "2289586.9539372274", "-89067604.27135886", "3464908529.7238827"}}));
 
 // The worked examples' values live with the library's tests (the whole-line
 // and the half-line suites); the tool gives exactly what the library gives,
