@@ -203,9 +203,9 @@ bool starts_with_banner(int fd) {
 // log and the report's write.  A failed write is undone, so that a full disk
 // leaves no partial report behind.
 LogProblem append_under_lock(int fd, bool linked, const std::string& report) {
-    while (::flock(fd, LOCK_EX) != 0) {
-        if (errno != EINTR)
-            return {LogProblem::cannot_write, errno};
+    // A file system without locks (some network and FUSE ones) gets the
+    // reports all the same, as a single writer would write them.
+    while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
     }
     std::string restarted;
     const std::string* bytes = &report;
