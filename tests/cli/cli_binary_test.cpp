@@ -424,7 +424,7 @@ TEST(Help, ListsEveryOptionWithAnExample) {
          {"--type", "--position", "--positions", "--lower", "--upper", "--format", "--moments-file",
           "--log", "--no-log", "--method", "classic", "sharp",
           "position,lower_bound,upper_bound,status", "\"atoms\":[[point,mass],...]",
-          "These moments do not fit the chosen support.",
+          "These moments do not fit the chosen support.", "at most 1000 moments",
           "Examples:", "vendrill-cli --type whole --position 1 -- 1 0 1",
           "vendrill-cli --type whole --method sharp --position -0.3 --format json -- 1 0 1 0 1"})
         EXPECT_NE(r.out.find(part), std::string::npos) << part;
