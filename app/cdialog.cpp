@@ -22,6 +22,8 @@
 
 #include <algorithm>
 #include <cassert>
+#include <cmath>
+#include <string>
 #include <utility>
 
 namespace vendrill {
@@ -55,11 +57,31 @@ void DDX_Control(CDataExchange& dx, int id, QWidget*& control) {
         control = dx.PrepareCtrl(id);
 }
 
+namespace {
+
+// The largest text of 15 significant digits that reads back as a finite
+// double: the largest double is 1.7976931348623157e+308.
+const char* const largest_15_digit_text = "1.79769313486231e+308";
+
+// "%.15g", except for the few doubles next to the largest one, whose
+// "%.15g" text (1.79769313486232e+308) rounds above it and reads back as
+// infinity, which the edit refuses: they show the largest text that reads
+// back, with their sign.
+std::string edit_text(double value) {
+    const std::string text = format_general15(value);
+    double back = 0.0;
+    if (!std::isfinite(value) || parse_whole_double(text, back))
+        return text;
+    return std::string(value < 0 ? "-" : "") + largest_15_digit_text;
+}
+
+} // namespace
+
 void DDX_Text(CDataExchange& dx, int id, double& value) {
     auto* edit = qobject_cast<QLineEdit*>(dx.PrepareCtrl(id));
     assert(edit != nullptr);
     if (!dx.m_bSaveAndValidate) {
-        edit->setText(QString::fromStdString(format_general15(value)));
+        edit->setText(QString::fromStdString(edit_text(value)));
         // A number wider than its edit shows its leading digits.
         edit->setCursorPosition(0);
         return;

@@ -52,8 +52,10 @@ template <class Control> void DDX_Control(CDataExchange& dx, int id, Control*& c
     control = static_cast<Control*>(widget);
 }
 
-// A double in an edit: written with "%.15g"; read back when the whole text,
-// blanks around it allowed, is one finite number with '.' as decimal point.
+// A double in an edit: written with "%.15g" (next to the largest double, where
+// that text would read back as infinity, the largest 15-digit text that reads
+// back); read back when the whole text, blanks around it allowed, is one
+// finite number with '.' as decimal point.
 void DDX_Text(CDataExchange& dx, int id, double& value);
 // The text of an edit or a static control.
 void DDX_Text(CDataExchange& dx, int id, QString& value);

@@ -1,7 +1,10 @@
 #include "cli/command.h"
 
 #include <CLI/CLI.hpp>
+#include <cerrno>
+#include <cstring>
 #include <new>
+#include <optional>
 #include <string>
 
 #include "cli/request_source.h"
@@ -9,6 +12,7 @@
 #include "estimation/estimate.h"
 #include "numeric/diagnostics.h"
 #include "numeric/failure.h"
+#include "numeric/printable_text.h"
 #include "sharp/sharp.h"
 
 namespace vendrill::cli {
@@ -20,8 +24,8 @@ const char* const program_description =
     "             [--method {sharp|classic}] [--format {text|json|csv}]\n"
     "             [--] M0 M1 ... M(n-1)\n\n"
     "Bounds the distribution function of a random variable at a position x from\n"
-    "a list of its moments M0 M1 ... M(n-1) (M0 must be 1) and its support:\n"
-    "a lower bound for P(X < x) and an upper bound for P(X <= x).";
+    "a list of its moments M0 M1 ... M(n-1) (M0 must be 1, at most 1000 moments)\n"
+    "and its support: a lower bound for P(X < x) and an upper bound for P(X <= x).";
 
 const char* const program_footer = R"(Types:
   0, whole     (-inf, inf)
@@ -77,14 +81,25 @@ Output (standard output carries only the result):
   position,lower_bound,upper_bound,status.  S is the position's status.
 
 Error log:
-  Failed classic estimation attempts append reports, with this request and
-  the position being computed, to ./error.log (--log PATH elsewhere, --no-log
-  none).  Diagnostic lines of the estimation go to standard error.  The sharp
-  method reports through its status and verdict only: it writes no error log
-  (--log and --no-log are accepted and change nothing).
+  Failed classic estimation attempts append reports, with this request and the
+  position being computed, to ./error.log (--log PATH elsewhere, --no-log none).
+  Each report lands whole, also when several runs share the log.  A log that
+  is not a regular file (a pipe, /dev/stderr) gets the reports without the
+  banner check; a symbolic link is followed only to a Vendrill log.  When the
+  log cannot take a report (a full disk, a FIFO nobody reads), the report goes
+  to standard error, the first time after a line that says why, and the run
+  goes on.  Diagnostic lines of the estimation go to standard error.  The
+  sharp method reports through its status and verdict only: it writes no
+  error log (--log and --no-log are accepted and change nothing).
+
+Input limits: at most 1000 moments; a moments file (or standard input) of at
+most 1 MiB; at most 2^53 positions in all.
 
 Exit status: 0 result computed (any outcome), 2 invalid input (message on
-standard error, nothing on standard output, nothing logged), 1 failure.
+standard error, nothing on standard output, nothing logged), 1 failure: the
+computation was abandoned, or the output could not be written (the run stops
+at the first failed write, with a message; a closed pipe ends it quietly
+through SIGPIPE unless that signal is ignored).
 
 Negative numbers are ordinary values (--position -1.5, --lower -2); put the
 moments after -- when the first of them is negative.
@@ -163,12 +178,16 @@ int compute_sharp(const Request& request, const SharpAnalysis& analysis, std::FI
     return exit_computed;
 }
 
+int output_failed(std::FILE* err, int error) {
+    std::fprintf(err, "vendrill-cli: cannot write the result: %s\n", std::strerror(error));
+    return exit_failure;
+}
+
 // Status 0 when everything written reached the output, 1 otherwise.
 int finish_output(std::FILE* out, std::FILE* err) {
-    if (std::fflush(out) != 0 || std::ferror(out) != 0) {
-        std::fprintf(err, "vendrill-cli: could not write the result\n");
-        return exit_failure;
-    }
+    errno = 0;
+    if (std::fflush(out) != 0 || std::ferror(out) != 0)
+        return output_failed(err, errno != 0 ? errno : EIO);
     return exit_computed;
 }
 
@@ -183,6 +202,8 @@ int run_sharp(const Request& request, std::FILE* out, std::FILE* err) {
             return exit_invalid_input;
         }
         compute_sharp(request, analysis, out);
+    } catch (const OutputFailure& failure) {
+        return output_failed(err, failure.error());
     } catch (const std::bad_alloc&) {
         std::fflush(out);
         std::fprintf(err, "vendrill-cli: out of memory\n");
@@ -214,6 +235,8 @@ int run_classic(const Request& request, std::FILE* out, std::FILE* err) {
                          failure_code_number(failure.code()));
             return exit_failure;
         }
+    } catch (const OutputFailure& failure) {
+        return output_failed(err, failure.error());
     } catch (const std::bad_alloc&) {
         std::fflush(out);
         std::fprintf(err, "vendrill-cli: out of memory\n");
@@ -224,22 +247,41 @@ int run_classic(const Request& request, std::FILE* out, std::FILE* err) {
 
 } // namespace
 
-int run_cli(int argc, const char* const* argv, std::FILE* in, std::FILE* out, std::FILE* err) {
+std::optional<int> parse_arguments(int argc, const char* const* argv, RawArguments& raw,
+                                   std::FILE* out, std::FILE* err) {
     CLI::App app(program_description, "vendrill-cli");
     app.footer(program_footer);
-    RawArguments raw;
     define_options(app, raw);
-
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
-        std::fputs(app.help().c_str(), out);
-        return std::fflush(out) == 0 ? exit_computed : exit_failure;
+        const std::string help = app.help();
+        errno = 0;
+        if (std::fwrite(help.data(), 1, help.size(), out) != help.size() || std::fflush(out) != 0 ||
+            std::ferror(out) != 0) {
+            std::fprintf(err, "vendrill-cli: cannot write the help: %s\n",
+                         std::strerror(errno != 0 ? errno : EIO));
+            return exit_failure;
+        }
+        return exit_computed;
     } catch (const CLI::ParseError& e) {
-        std::fprintf(err, "%s\nRun 'vendrill-cli --help' for usage.\n", e.what());
+        std::fprintf(err, "%s\nRun 'vendrill-cli --help' for usage.\n",
+                     printable_message(e.what()).c_str());
         return exit_invalid_input;
     }
+    return std::nullopt;
+}
 
+int run_request(const Request& request, std::FILE* out, std::FILE* err) {
+    if (request.method == Method::sharp)
+        return run_sharp(request, out, err);
+    return run_classic(request, out, err);
+}
+
+int run_cli(int argc, const char* const* argv, std::FILE* in, std::FILE* out, std::FILE* err) {
+    RawArguments raw;
+    if (const std::optional<int> status = parse_arguments(argc, argv, raw, out, err))
+        return *status;
     Request request;
     try {
         request = validate(raw, in);
@@ -247,10 +289,7 @@ int run_cli(int argc, const char* const* argv, std::FILE* in, std::FILE* out, st
         std::fprintf(err, "%s\n", e.what());
         return exit_invalid_input;
     }
-    if (request.method == Method::sharp)
-        return run_sharp(request, out, err);
-
-    return run_classic(request, out, err);
+    return run_request(request, out, err);
 }
 
 } // namespace vendrill::cli

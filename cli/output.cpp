@@ -1,6 +1,8 @@
 #include "cli/output.h"
 
+#include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <nlohmann/json.hpp>
 
 #include "estimation/messages.h"
@@ -67,8 +69,14 @@ ResultWriter::ResultWriter(std::FILE* out, const Request& request, std::uint64_t
                            const SharpAnalysis* sharp)
     : out_(out), request_(request), sharp_(sharp), several_(position_count > 1) {}
 
+OutputFailure::OutputFailure(int error) : std::runtime_error(std::strerror(error)), error_(error) {}
+
+// The stream is buffered: a failed write shows when a row fills the buffer,
+// which is checked after every row.
 void ResultWriter::emit(const std::string& text) {
-    std::fwrite(text.data(), 1, text.size(), out_);
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), out_) != text.size() || std::ferror(out_) != 0)
+        throw OutputFailure(errno != 0 ? errno : EIO);
 }
 
 void ResultWriter::begin() {

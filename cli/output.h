@@ -4,6 +4,7 @@
 // for its results.  Numbers always use '.' as the decimal point.
 
 #include <cstdio>
+#include <stdexcept>
 #include <string>
 
 #include "cli/request.h"
@@ -12,6 +13,17 @@
 #include "sharp/sharp.h"
 
 namespace vendrill::cli {
+
+// Raised at the first write to the output that fails (a full disk, a closed
+// pipe when SIGPIPE is ignored); error is the errno of that write.
+class OutputFailure : public std::runtime_error {
+public:
+    explicit OutputFailure(int error);
+    int error() const { return error_; }
+
+private:
+    int error_;
+};
 
 struct ResultRow {
     double position = 0.0;
@@ -46,7 +58,9 @@ class ResultWriter {
 public:
     // position_count decides the layout: a single JSON object or an array,
     // text with or without a position line per block.  With an analysis the
-    // rows are the sharp method's: they carry its status and verdict.
+    // rows are the sharp method's: they carry its status and verdict.  Every
+    // call below throws OutputFailure once the stream has failed to write, so
+    // that a long run stops at the first lost row.
     ResultWriter(std::FILE* out, const Request& request, std::uint64_t position_count,
                  const SharpAnalysis* sharp = nullptr);
     void begin();

@@ -1,5 +1,6 @@
 #include "cli/request.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -8,13 +9,14 @@
 #include <system_error>
 
 #include "estimation/messages.h"
+#include "numeric/printable_text.h"
 
 namespace vendrill::cli {
 
 namespace {
 
 std::string quoted(std::string_view text) {
-    return "'" + std::string(text) + "'";
+    return quoted_excerpt(text);
 }
 
 // The message for a number argument that did not convert; `what` names it.
@@ -41,13 +43,13 @@ bool is_blank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
-void check_moment_count(std::size_t count) {
-    if (count > max_moment_count)
-        throw InvalidInput(too_many_moments_message(count));
+std::string too_many_moments(const std::string& count) {
+    return too_many_moments_message(count);
 }
 
 std::vector<double> moment_arguments(const std::vector<std::string>& texts) {
-    check_moment_count(texts.size());
+    if (texts.size() > max_moment_count)
+        throw InvalidInput(too_many_moments(std::to_string(texts.size())));
     std::vector<double> moments;
     moments.reserve(texts.size());
     for (std::size_t i = 0; i < texts.size(); ++i)
@@ -139,9 +141,9 @@ PositionRange parse_position_range(std::string_view text) {
     const auto [end, error] =
         std::from_chars(count_text.data(), count_text.data() + count_text.size(), count);
     if (count_text.empty() || error != std::errc() ||
-        end != count_text.data() + count_text.size() || count < 2)
-        throw InvalidInput("--positions: COUNT must be a whole number of at least 2, got " +
-                           quoted(count_text));
+        end != count_text.data() + count_text.size() || count < 2 || count > max_position_count)
+        throw InvalidInput("--positions: COUNT must be a whole number of at least 2 and at most " +
+                           std::to_string(max_position_count) + ", got " + quoted(count_text));
     range.count = count;
     return range;
 }
@@ -156,7 +158,10 @@ std::vector<double> parse_moment_list(std::string_view text, const std::string& 
         while (end < text.size() && !is_blank(text[end]))
             ++end;
         if (end > i) {
-            check_moment_count(moments.size() + 1);
+            if (moments.size() == max_moment_count)
+                throw InvalidInput(
+                    origin + ": " +
+                    too_many_moments(std::to_string(max_moment_count + 1) + " or more"));
             moments.push_back(number_argument(
                 origin + ": moment M" + std::to_string(moments.size()), text.substr(i, end - i)));
         }
@@ -171,10 +176,15 @@ std::string read_moments_source(const std::string& path, std::FILE* standard_inp
     if (file == nullptr)
         throw InvalidInput("--moments-file: cannot open " + quoted(path) + ": " +
                            std::strerror(errno));
+    // Reading stops one byte beyond the limit: that byte tells a source
+    // that is too long without reading the rest of it.
     std::string content;
     char buffer[65536];
     std::size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+    while (content.size() <= max_moments_source_bytes &&
+           (got = std::fread(buffer, 1,
+                             std::min(sizeof buffer, max_moments_source_bytes + 1 - content.size()),
+                             file)) > 0)
         content.append(buffer, got);
     const bool failed = std::ferror(file) != 0;
     const int error = errno;
@@ -183,6 +193,10 @@ std::string read_moments_source(const std::string& path, std::FILE* standard_inp
     if (failed)
         throw InvalidInput("--moments-file: cannot read " + quoted(path) + ": " +
                            std::strerror(error));
+    if (content.size() > max_moments_source_bytes)
+        throw InvalidInput("--moments-file: " + quoted(path) + " holds more than " +
+                           std::to_string(max_moments_source_bytes) + " bytes (at most " +
+                           std::to_string(max_moment_count) + " moments are read)");
     return content;
 }
 
@@ -212,8 +226,13 @@ Request validate(const RawArguments& raw, std::FILE* standard_input) {
         throw InvalidInput("--position or --positions is required");
     for (const std::string& text : raw.positions)
         request.positions.push_back(number_argument("--position", text));
-    if (raw.position_range)
+    if (raw.position_range) {
         request.range = parse_position_range(*raw.position_range);
+        // Both together must still be counted: their sum is checked, not wrapped.
+        if (request.range->count > max_position_count - request.positions.size())
+            throw InvalidInput("--position and --positions: more than " +
+                               std::to_string(max_position_count) + " positions in all");
+    }
 
     if (raw.log_path && raw.no_log)
         throw InvalidInput("--log and --no-log cannot be used together");
@@ -228,7 +247,7 @@ Request validate(const RawArguments& raw, std::FILE* standard_input) {
     if (raw.moments_file && !raw.moments.empty())
         throw InvalidInput("give the moments either as arguments or with --moments-file, not both");
     if (raw.moments_file) {
-        const std::string origin = "--moments-file " + *raw.moments_file;
+        const std::string origin = "--moments-file " + printable_message(*raw.moments_file);
         request.moments =
             parse_moment_list(read_moments_source(*raw.moments_file, standard_input), origin);
     } else {

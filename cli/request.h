@@ -32,6 +32,14 @@ enum class Method { classic, sharp };
 
 // The most moments a request may hold (estimation/messages.h).
 using ::max_moment_count;
+// The most bytes read from a moments file or standard input: room for
+// max_moment_count moments written with every digit a double can have.  An
+// endless stream (/dev/zero) is refused once this is passed.
+inline constexpr std::size_t max_moments_source_bytes = std::size_t{1} << 20;
+// The most positions a request may ask for: up to 2^53 the index of each
+// position converts exactly to a double, so no two of a range coincide by
+// rounding (and no run could get there anyway).
+inline constexpr std::uint64_t max_position_count = std::uint64_t{1} << 53;
 
 // COUNT evenly spaced positions from `from` to `to`, both ends included.
 struct PositionRange {
@@ -86,19 +94,23 @@ std::optional<Support> parse_type(std::string_view text);
 std::optional<OutputFormat> parse_format(std::string_view text);
 // "classic" or "sharp".
 std::optional<Method> parse_method(std::string_view text);
-// "FROM:TO:COUNT" with COUNT >= 2; throws InvalidInput naming --positions.
+// "FROM:TO:COUNT" with 2 <= COUNT <= max_position_count; throws InvalidInput
+// naming --positions.
 PositionRange parse_position_range(std::string_view text);
 // Splits text at blanks, tabs and line ends and converts every item; the
-// messages name `origin` (the file) and the moment's index.
+// messages name `origin` (the file) and the moment's index.  More than
+// max_moment_count items are refused.
 std::vector<double> parse_moment_list(std::string_view text, const std::string& origin);
 // Reads a whole file, or standard input for "-"; throws InvalidInput when it
-// cannot be read.
+// cannot be read or holds more than max_moments_source_bytes (the reading
+// stops there).
 std::string read_moments_source(const std::string& path, std::FILE* standard_input);
 
 // Converts and checks everything, in the order the user would fix it: the
 // options first, then the moments, then the dialog's count and 0th-moment
-// checks (estimation/messages.h; the sharp method takes any count from 1).  Throws InvalidInput
-// with the message for the first fault found.
+// checks (estimation/messages.h; the sharp method takes any count from 1).
+// Throws InvalidInput with the message for the first fault found; the input
+// it echoes is escaped and cut (numeric/printable_text.h).
 Request validate(const RawArguments& raw, std::FILE* standard_input);
 
 } // namespace vendrill::cli

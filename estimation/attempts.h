@@ -4,6 +4,8 @@
 // at least min_length remain.  Each attempt gets a fresh scratch copy, since the
 // attempt routines truncate and transform the vector they are given.
 
+#include <algorithm>
+
 #include "estimation/context.h"
 #include "estimation/estimate.h"
 #include "numeric/failure.h"
@@ -16,7 +18,12 @@ struct KeptBounds {
     Outcome outcome = Outcome::none;
 
     // Only a strict improvement counts: an equal bound changes neither bound nor outcome.
+    // An attempt's bound beyond the end of [0, 1] (the rounding of a bound that
+    // is 0 or 1, or moments no distribution has) is taken at that end: a
+    // probability's bound is never outside, and the change only widens.
     void offer(double lower_bound, double upper_bound, Outcome kind) {
+        lower_bound = std::min(lower_bound, 1.0);
+        upper_bound = std::max(upper_bound, 0.0);
         if (lower_bound > lower) {
             lower = lower_bound;
             outcome = kind;

@@ -21,6 +21,13 @@ struct EstimationContext {
     // Standard output unless chosen otherwise.
     DiagnosticSink diagnostics;
 
-    // Appends the report of failure to the log, if there is one.
+    // Appends the report of failure to the log, if there is one.  When the
+    // log cannot take it, the report goes to standard error, and the first
+    // time a line before it says why (the log is full, cannot be opened...).
     void report(const Failure& failure) const;
+
+    // Whether that line has been written: once for each context.  Part of the
+    // call's own state like the rest, hence mutable in a context that the
+    // attempts see as const.
+    mutable bool log_problem_told = false;
 };

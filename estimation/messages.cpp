@@ -1,5 +1,7 @@
 #include "estimation/messages.h"
 
+#include "numeric/printable_text.h"
+
 const char* const zeroth_moment_message = "The 0th moment must equal to 1!";
 const char* const no_moments_message = "Enter at least 1 moment!";
 
@@ -11,13 +13,19 @@ std::string too_few_moments_message(Support support) {
     return "Enter at least " + std::to_string(minimum_moment_count(support)) + " moments!";
 }
 
-std::string too_many_moments_message(std::size_t count) {
-    return "too many moments: " + std::to_string(count) + " (at most " +
+std::string too_many_moments_message(std::string_view count) {
+    return "too many moments: " + std::string(count) + " (at most " +
            std::to_string(max_moment_count) + ")";
 }
 
+std::string too_many_moments_message(std::size_t count) {
+    return too_many_moments_message(std::to_string(count));
+}
+
 std::string number_fault_message(std::string_view what, std::string_view text, NumberFault fault) {
-    std::string message = std::string(what) + ": '" + std::string(text) + "' ";
+    // The text is echoed escaped and cut: a hostile argument must neither
+    // flood the message nor reach a terminal as control bytes.
+    std::string message = std::string(what) + ": " + quoted_excerpt(text) + " ";
     switch (fault) {
     case NumberFault::not_finite:
         return message + "is not a finite number";

@@ -24,16 +24,20 @@ extern const char* const no_moments_message;
 // The 0th moment must be exactly 1.
 extern const char* const zeroth_moment_message;
 
-// The most moments a request may hold (the log and the drivers count them in
-// an int; far fewer already take hours to estimate).
-inline constexpr std::size_t max_moment_count = 1000000;
-// "too many moments: N (at most 1000000)"
+// The most moments a request may hold.  Every failed classic attempt logs the
+// whole list, and a list this long already takes minutes to estimate; the
+// sharp method uses at most 32.
+inline constexpr std::size_t max_moment_count = 1000;
+// "too many moments: N (at most 1000)"; count is N as the message says it
+// ("1001 or more" where the reading stopped).
 std::string too_many_moments_message(std::size_t count);
+std::string too_many_moments_message(std::string_view count);
 
 // What is wrong with a number the user gave.
 enum class NumberFault { not_a_number, out_of_range, not_finite };
 // "<what>: '<text>' is not a number" and its kin: what names the argument (an
-// option, a moment), text is the number as the user gave it.
+// option, a moment), text is the number as the user gave it, escaped
+// and cut as numeric/printable_text.h does.
 std::string number_fault_message(std::string_view what, std::string_view text, NumberFault fault);
 
 // What the dialog's box says when the estimation of support ends with this

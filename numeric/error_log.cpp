@@ -1,19 +1,26 @@
 #include "numeric/error_log.h"
 
 #include "numeric/number_text.h"
+#include "numeric/printable_text.h"
 #include "numeric/support.h"
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
 #include <optional>
+#include <pthread.h>
 #include <string>
 #include <string_view>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 const char* const error_log_banner = "Vendrill, 2001.05.14. 16:06";
 
 namespace {
-
-// The first line is read up to this many characters when the banner is checked.
-constexpr int banner_read_limit = 79;
 
 // The letters of the messages that are not ASCII, with their Windows-1250 bytes.
 struct Cp1250Letter {
@@ -135,60 +142,185 @@ std::string report_text(const char* routine, const char* message, const RequestS
     return report;
 }
 
-// True when the log's first line is exactly the banner.  A line that reaches
-// the end of the file without a line end never matches.
-bool first_line_is_banner(std::FILE* file) {
-    std::string line;
-    bool line_ended = false;
-    while (static_cast<int>(line.size()) < banner_read_limit) {
-        const int c = std::fgetc(file);
-        if (c == EOF)
-            break;
-        if (c == '\n') {
-            line_ended = true;
-            break;
+// Why the log did not take a report.
+struct LogProblem {
+    enum Kind { none, cannot_open, no_reader, foreign_link, cannot_write } kind = none;
+    int error = 0; // errno, 0 when it says nothing more
+};
+
+// Closes the descriptor at the end of its scope; closing also releases the
+// flock taken on it.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+// Writes all of bytes with as few write calls as the kernel allows (one for a
+// regular file).  False with errno set when a write fails.
+bool write_all(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
         }
-        line += static_cast<char>(c);
+        bytes.remove_prefix(static_cast<std::size_t>(written));
     }
-    if (static_cast<int>(line.size()) == banner_read_limit)
-        line_ended = true; // the 79th character ends the reading, not the file
-    return line_ended && line == error_log_banner;
+    return true;
 }
 
-// Opens the log for the next report: appending when it already starts with
-// the banner, otherwise emptied (or created) and started with the banner.
-// Returns nullptr when the file cannot be opened.
-std::FILE* open_log_for_report(const std::string& log_path) {
-    bool restart = true;
-    if (std::FILE* existing = std::fopen(log_path.c_str(), "r")) {
-        restart = !first_line_is_banner(existing);
-        std::fclose(existing);
+// True when the file starts with the banner and a line end: its first line is
+// exactly the banner.
+bool starts_with_banner(int fd) {
+    const std::string expected = std::string(error_log_banner) + '\n';
+    std::string head(expected.size(), '\0');
+    std::size_t got = 0;
+    while (got < head.size()) {
+        const ssize_t n =
+            ::pread(fd, head.data() + got, head.size() - got, static_cast<off_t>(got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        got += static_cast<std::size_t>(n);
     }
-    std::FILE* file = std::fopen(log_path.c_str(), restart ? "w" : "a");
-    if (file != nullptr && restart)
-        std::fputs(error_log_banner, file);
-    return file;
+    return got == head.size() && head == expected;
 }
 
-void write_report(const std::string& log_path, const std::string& utf8_report) {
-    std::FILE* file = open_log_for_report(log_path);
-    if (file == nullptr) {
-        // The log is not writable (a read-only folder, a folder named like the
-        // log): the report goes to standard error, and the failure is handled
-        // by its catcher all the same.
-        std::fwrite(utf8_report.data(), 1, utf8_report.size(), stderr);
-        std::fflush(stderr);
-        return;
+// The part of a regular log's update that other writers must not see half
+// done: under the lock, the check of the first line, the restart of a foreign
+// log and the report's write.  A failed write is undone, so that a full disk
+// leaves no partial report behind.
+LogProblem append_under_lock(int fd, bool linked, const std::string& report) {
+    // A file system without locks (some network and FUSE ones) gets the
+    // reports all the same, as a single writer would write them.
+    while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
     }
-    const std::string bytes = to_cp1250(utf8_report);
-    std::fwrite(bytes.data(), 1, bytes.size(), file); // write errors are ignored
-    std::fflush(file);
-    std::fclose(file);
+    std::string restarted;
+    const std::string* bytes = &report;
+    if (!starts_with_banner(fd)) {
+        if (linked)
+            return {LogProblem::foreign_link, 0};
+        if (::ftruncate(fd, 0) != 0)
+            return {LogProblem::cannot_write, errno};
+        restarted = error_log_banner + report;
+        bytes = &restarted;
+    }
+    struct stat before {};
+    if (::fstat(fd, &before) != 0)
+        return {LogProblem::cannot_write, errno};
+    if (!write_all(fd, *bytes)) {
+        const int error = errno;
+        if (::ftruncate(fd, before.st_size) != 0) {
+            // Nothing more can be done: the report goes to standard error all the same.
+        }
+        return {LogProblem::cannot_write, error};
+    }
+    return {};
+}
+
+// A log that is not a regular file: opened without waiting for a reader, then
+// written as a stream.  A reader that has gone away gives an error, not the
+// end of the process: SIGPIPE is held back in this thread while writing.
+LogProblem write_to_stream(const std::string& path, const std::string& report) {
+    const Descriptor fd(
+        ::open(path.c_str(), O_WRONLY | O_APPEND | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (fd.get() < 0)
+        return {errno == ENXIO ? LogProblem::no_reader : LogProblem::cannot_open, errno};
+    const int flags = ::fcntl(fd.get(), F_GETFL);
+    if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
+        return {LogProblem::cannot_write, errno};
+
+    sigset_t pipe_signal;
+    sigemptyset(&pipe_signal);
+    sigaddset(&pipe_signal, SIGPIPE);
+    sigset_t previous_mask;
+    pthread_sigmask(SIG_BLOCK, &pipe_signal, &previous_mask);
+    sigset_t pending;
+    sigpending(&pending);
+    const bool was_pending = sigismember(&pending, SIGPIPE) == 1;
+    const bool written = write_all(fd.get(), report);
+    const int error = errno;
+    if (!written && error == EPIPE && !was_pending) {
+        const timespec no_wait{};
+        sigtimedwait(&pipe_signal, nullptr, &no_wait); // the SIGPIPE this write raised
+    }
+    pthread_sigmask(SIG_SETMASK, &previous_mask, nullptr);
+    if (!written)
+        return {LogProblem::cannot_write, error};
+    return {};
+}
+
+LogProblem append_report(const std::string& path, const std::string& report) {
+    struct stat entry {};
+    const bool linked = ::lstat(path.c_str(), &entry) == 0 && S_ISLNK(entry.st_mode);
+    struct stat target {};
+    if (::stat(path.c_str(), &target) == 0 && !S_ISREG(target.st_mode) && !S_ISDIR(target.st_mode))
+        return write_to_stream(path, report);
+    // O_NONBLOCK: a FIFO put in place after the check above is not waited for.
+    // A link is not created through (no O_CREAT), and a path that was no link
+    // must not become one before the open (O_NOFOLLOW).
+    int flags = O_RDWR | O_APPEND | O_NOCTTY | O_CLOEXEC | O_NONBLOCK;
+    if (!linked)
+        flags |= O_CREAT | O_NOFOLLOW;
+    const Descriptor fd(::open(path.c_str(), flags, 0666));
+    if (fd.get() < 0)
+        return {LogProblem::cannot_open, errno};
+    struct stat opened {};
+    if (::fstat(fd.get(), &opened) != 0)
+        return {LogProblem::cannot_open, errno};
+    if (!S_ISREG(opened.st_mode))
+        return {LogProblem::cannot_open, 0};
+    return append_under_lock(fd.get(), linked, report);
+}
+
+// The line that says why the reports go to standard error.
+std::string problem_text(const std::string& path, const LogProblem& problem) {
+    const std::string log = "The error log " + quoted_excerpt(path);
+    const std::string destination = ": its reports go to standard error.\n";
+    const std::string reason =
+        problem.error != 0 ? std::string(" (") + std::strerror(problem.error) + ")" : "";
+    switch (problem.kind) {
+    case LogProblem::no_reader:
+        return log + " is a FIFO that nobody reads" + destination;
+    case LogProblem::foreign_link:
+        return log +
+               " is a symbolic link to a file that is not a Vendrill log, which is left as it is" +
+               destination;
+    case LogProblem::cannot_write:
+        if (problem.error == ENOSPC || problem.error == EDQUOT || problem.error == EFBIG)
+            return log + " is full" + reason + destination;
+        return log + " cannot be written" + reason + destination;
+    case LogProblem::cannot_open:
+    case LogProblem::none:
+        break;
+    }
+    return log + " cannot be opened" + reason + destination;
 }
 
 } // namespace
 
-void write_error_report(const std::string& path, const RequestSource* source,
-                        const Failure& failure) {
-    write_report(path, report_text(failure.routine(), failure.message(), source));
+ReportDestination write_error_report(const std::string& path, const RequestSource* source,
+                                     const Failure& failure, bool explain) {
+    const std::string utf8_report = report_text(failure.routine(), failure.message(), source);
+    const LogProblem problem = append_report(path, to_cp1250(utf8_report));
+    if (problem.kind == LogProblem::none)
+        return ReportDestination::log;
+    // The failure is handled by its catcher all the same.
+    if (explain)
+        std::fputs(problem_text(path, problem).c_str(), stderr);
+    std::fwrite(utf8_report.data(), 1, utf8_report.size(), stderr);
+    std::fflush(stderr);
+    return ReportDestination::standard_error;
 }

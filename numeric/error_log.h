@@ -28,13 +28,31 @@ public:
 // The first line of every log file.
 extern const char* const error_log_banner;
 
+// Where write_error_report put a report.
+enum class ReportDestination {
+    log,            // the log at the path given
+    standard_error, // the log could not take it (see below)
+};
+
 // Appends the report of failure to the log at path: the routine, the message
 // and the request of source.  Without a source (nullptr) the report still
 // holds rows 4 to 8, for an empty request: position 0.000000, a type line
-// with nothing after its final blank, and no moment rows.  A log whose first
-// line is not the banner is started afresh.  When the log cannot be created,
-// emptied or opened for appending, the same report text goes to standard
-// error instead.  The failure's texts are UTF-8; the log receives them in
-// Windows-1250.
-void write_error_report(const std::string& path, const RequestSource* source,
-                        const Failure& failure);
+// with nothing after its final blank, and no moment rows.  The failure's texts
+// are UTF-8; the log receives them in Windows-1250.
+//
+// A regular file is opened for appending and locked (flock) while its first
+// line is checked and the report is written, in one write: a log whose first
+// line is not the banner is emptied and started afresh with it, and reports
+// of other processes writing the same log at the same time land whole, none
+// lost.  A log that is not a regular file (a pipe, a FIFO, a terminal,
+// /dev/stderr) receives the report as it is, without the banner check; a FIFO
+// that nobody reads is not waited for.  A path that is a symbolic link is
+// followed only to a file that already starts with the banner: any other
+// target is left untouched.
+//
+// When the log cannot take the report (it cannot be opened, it is such a
+// link, a write fails, the disk is full), nothing of the report stays in the
+// log and the same report text goes to standard error instead, in UTF-8;
+// with explain, one line before it says why.
+ReportDestination write_error_report(const std::string& path, const RequestSource* source,
+                                     const Failure& failure, bool explain = false);

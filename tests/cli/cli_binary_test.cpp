@@ -458,6 +458,7 @@ TEST(Help, ListsEveryOptionWithAnExample) {
                              "position,lower_bound,upper_bound,status",
                              "\"atoms\":[[point,mass],...]",
                              "These moments do not fit the chosen support.",
+                             "at most 1000 moments",
                              "The classic bounds were widened to stay valid for these moments.",
                              "Examples:",
                              "vendrill-cli --method classic --type whole --position 1 -- 1 0 1",

@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <string>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -25,6 +27,22 @@ struct RunResult {
     int status = -1;
     std::string out;
     std::string err;
+    long max_rss_kib = 0; // the child's peak resident memory
+};
+
+// Where the child's standard output goes and what else it gets.
+struct RunOptions {
+    enum class Output {
+        captured,    // a file, read back into RunResult::out
+        device_full, // /dev/full: every write fails with ENOSPC
+        closed_pipe, // a pipe whose reader is gone
+    };
+    Output output = Output::captured;
+    bool ignore_sigpipe = false;
+    // When not 0, an alarm ends a child that runs longer, so that a hang
+    // fails the test instead of stalling the suite.  Not a time limit of
+    // the tests: far above what the run needs.
+    unsigned hang_guard_seconds = 0;
 };
 
 // A folder of its own (mkdtemp) that is removed at the end of the test.
@@ -35,7 +53,8 @@ public:
 
 // Runs the binary with `arguments` in `folder`, feeding `input` on stdin.
 inline RunResult run_cli(const std::filesystem::path& folder,
-                         const std::vector<std::string>& arguments, const std::string& input = "") {
+                         const std::vector<std::string>& arguments, const std::string& input,
+                         const RunOptions& options) {
     const auto in_path = folder / ".stdin";
     const auto out_path = folder / ".stdout";
     const auto err_path = folder / ".stderr";
@@ -48,6 +67,11 @@ inline RunResult run_cli(const std::filesystem::path& folder,
         argv.push_back(a.data());
     argv.push_back(nullptr);
 
+    int pipe_ends[2] = {-1, -1};
+    if (options.output == RunOptions::Output::closed_pipe) {
+        EXPECT_EQ(pipe(pipe_ends), 0);
+        close(pipe_ends[0]); // nobody will read
+    }
     const pid_t child = fork();
     if (child == 0) {
         const auto redirect = [](const std::filesystem::path& path, int flags, int target) {
@@ -57,24 +81,47 @@ inline RunResult run_cli(const std::filesystem::path& folder,
             close(fd);
         };
         redirect(in_path, O_RDONLY, 0);
-        redirect(out_path, O_WRONLY | O_CREAT | O_TRUNC, 1);
+        switch (options.output) {
+        case RunOptions::Output::captured:
+            redirect(out_path, O_WRONLY | O_CREAT | O_TRUNC, 1);
+            break;
+        case RunOptions::Output::device_full:
+            redirect("/dev/full", O_WRONLY, 1);
+            break;
+        case RunOptions::Output::closed_pipe:
+            if (dup2(pipe_ends[1], 1) < 0)
+                _exit(127);
+            close(pipe_ends[1]);
+            break;
+        }
         redirect(err_path, O_WRONLY | O_CREAT | O_TRUNC, 2);
         if (chdir(folder.c_str()) != 0)
             _exit(127);
+        signal(SIGPIPE, options.ignore_sigpipe ? SIG_IGN : SIG_DFL);
+        alarm(options.hang_guard_seconds);
         execv(argv[0], argv.data());
         _exit(127);
     }
+    if (pipe_ends[1] >= 0)
+        close(pipe_ends[1]);
     RunResult result;
     int wait_status = 0;
-    if (child > 0 && waitpid(child, &wait_status, 0) == child) {
+    rusage usage{};
+    if (child > 0 && wait4(child, &wait_status, 0, &usage) == child) {
         result.exited = WIFEXITED(wait_status);
         result.status = result.exited ? WEXITSTATUS(wait_status) : -WTERMSIG(wait_status);
+        result.max_rss_kib = usage.ru_maxrss;
     }
     result.out = read_file(out_path);
     result.err = read_file(err_path);
     for (const auto& p : {in_path, out_path, err_path})
         std::filesystem::remove(p);
     return result;
+}
+
+inline RunResult run_cli(const std::filesystem::path& folder,
+                         const std::vector<std::string>& arguments, const std::string& input = "") {
+    return run_cli(folder, arguments, input, RunOptions{});
 }
 
 // For estimations in this process: no log and no diagnostics.

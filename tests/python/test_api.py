@@ -64,7 +64,7 @@ FAULTS = [
     (dict(moments=[1, "abc", 0.3, 0.25, 0.2]), "both", "moment M1: 'abc' is not a number",
      ["1", "abc", "0.3", "0.25", "0.2"], "same"),
     (dict(moments=[1, 10**400, 0.3, 0.25, 0.2]), "both",
-     f"moment M1: '{10**400}' is out of the range of a double",
+     f"moment M1: '{str(10**400)[:64]}...' (401 bytes) is out of the range of a double",
      ["1", str(10**400), "0.3", "0.25", "0.2"], "same"),
     (dict(moments=uniform(4)), "classic", "Enter at least 5 moments!", None, "same"),
     (dict(moments=uniform(3), support="half"), "classic", "Enter at least 4 moments!", None,
@@ -127,14 +127,13 @@ def test_the_first_invalid_list_is_named(method):
         vendrill.bounds_many([uniform(5), uniform(6)], [0.5], support="interval", method=method)
 
 
-def test_too_many_moments_is_refused_as_vendrill_cli_refuses_it(cli, tmp_path):
+def test_too_many_moments_is_refused_as_vendrill_cli_refuses_it(cli):
     count = vendrill._core.max_moment_count + 1
     message = f"too many moments: {count} (at most {count - 1})"
     with pytest.raises(ValueError, match=f"^{message}$".replace("(", r"\(").replace(")", r"\)")):
         vendrill.bounds(np.ones(count), 0.5)
-    (tmp_path / "moments").write_text("1\n" * count)
-    run = cli(["--method", "sharp", "--type", "whole", "--position", "0.5", "--moments-file",
-               str(tmp_path / "moments")])
+    run = cli(["--method", "sharp", "--type", "whole", "--position", "0.5", "--",
+               *["1"] * count])
     assert (run.returncode, run.stderr.strip()) == (2, message)
 
 
