@@ -1,7 +1,8 @@
 // The sharp method on any moment list: the analysis and the bounds at a few
 // positions must keep their promises whatever the numbers.  Checks:
 // 0 <= L <= U <= 1 and never NaN; the status of the bounds is the analysis'
-// (a position that is no finite number is invalid); infeasible and invalid
+// (a position that is no finite number is invalid; a position of a
+// determinate list may be sharp, next to an atom); infeasible and invalid
 // analyses give 0 and 1; the counts and the atoms are sound.
 
 #include "fuzz_support.h"
@@ -38,6 +39,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             analysis.status == SharpStatus::infeasible || analysis.status == SharpStatus::invalid;
         if (!neutral_analysis && !std::isfinite(x))
             FUZZ_CHECK(b.status == SharpStatus::invalid);
+        else if (analysis.status == SharpStatus::determinate)
+            // Exact only where the position is: next to an atom, sharp.
+            FUZZ_CHECK(b.status == SharpStatus::determinate || b.status == SharpStatus::sharp);
         else
             FUZZ_CHECK(b.status == analysis.status);
         if (neutral_analysis || !std::isfinite(x))
