@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Installs what is missing, builds, and starts Vendrill.  With no display it
 # runs the command-line tool on a built-in example instead.
 set -euo pipefail

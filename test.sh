@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Installs what is missing, builds, and runs the whole test suite.
 # Exits non-zero when any test fails.  Arguments go to cmake (scripts/setup.sh).
 set -euo pipefail

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // CAboutDlg: the About box, opened from the main dialog's context menu or F1.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // CBoundsApp: the application object.  InitInstance runs the main dialog
 // from start to end; the process ends when it returns.

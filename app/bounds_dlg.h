@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // CBoundsDlg: the main dialog.  The user enters the position, chooses the
 // estimation type and its limits, builds the moments list and runs Calculate;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "app/bounds_plot.h"
 
 #include "app/bounds_dlg.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The picture of the bounds: L(x) and U(x) of one request over a range of
 // positions, the band between them filled, the dialog's position marked with

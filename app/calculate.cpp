@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The Calculate command: checks the request, hands it to the classic
 // estimation (or, in sharp mode, to the sharp method) and shows the bounds
 // and the verdicts: the guard's first, then the outcome's with the switch to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The small dialog framework under the application's dialogs: a dialog built
 // from a template in dialog units, data exchange between members and controls

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Dialog templates: every control of a dialog with its id, kind, text and
 // place in dialog units, in tab order.  A dialog unit is a quarter of the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // vendrill: the dialog application.
 
 #include "app/bounds_app.h"

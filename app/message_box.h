@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The application's message box: modal, one OK button, titled "Vendrill".
 // Everything the dialogs tell the user in a box goes through AfxMessageBox,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Moments in bulk: "Paste moments" (Ctrl+V), "Open moments…" (Ctrl+O),
 // "Save moments…" (Ctrl+S) and a file dropped on the dialog.  The text is the
 // library's number list (numeric/number_list.h), the form vendrill-cli's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The four commands of the "Moments" group: "+", "Delete", "^" and "v".
 // Column 0 of a row is its label ("%d." of its index), column 1 the moment's
 // value, in the shortest text that reads back to the same double, so that

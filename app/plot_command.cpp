@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // "Plot…": the bounds of the request on the dialog over a range of positions,
 // in a modeless window that Calculate redraws.  The window draws what the
 // controls show, with the method the dialog is set to; a request that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Resource ids and the resources themselves: the two dialog templates, the
 // string table, the application icon and the About box's picture.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // vendrill-screenshot OUTPUT.png: draws the main dialog after a worked example
 // (the first seven moments of the uniform distribution on [0, 1] with every
 // digit, bounded estimation on [0, 1] at x = 0.5) and, beside it, the window

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Calculate in sharp mode: the bounds of the sharp method for the request as
 // the classic path reads it (but any number of moments from M0 on), shown in
 // the same fields, with a box only when the verdict needs a word.  The sharp

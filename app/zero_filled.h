@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // A zero-filled array whose allocation goes through asset, as every
 // allocation of the list commands and of Calculate does: a failed allocation

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Moment sequences and a scratch folder for the benchmark programs; the
 // folder and the uniform moments are the test suites' own helpers.

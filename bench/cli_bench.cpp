@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Whole vendrill-cli processes over 10,000 positions (--positions), bounded
 // type on [0, 1]: the classic method on 9 moments of a 3-atom distribution
 // with --no-log and with the error log on (./error.log in a scratch working

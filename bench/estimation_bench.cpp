@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Cost of the three estimation drivers on moments of the uniform distribution
 // on [0, 1] and of a 3-atom distribution, for 5 to 15 moments, at positions
 // inside [0, 1].  Whether the attempts of a request succeed depends on the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Cost of the dialog's picture of the bounds: the 500 positions of a picture
 // sampled from the library (sample_picture), the picture drawn into an image
 // the size of the window's (draw_picture), and both, for each method on 9

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Apache-2.0
 """Timing of the Python package beside the C++ loops it runs (no pytest).
 
     PYTHONPATH=build-bench/python:examples bench/python_bench.py \\

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The C++ loops that the Python package's calls run, timed on their own so
 // that bench/python_bench.py can put the package's cost beside them: one
 // moment list at 10^5 positions and at one position (either method), and many

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Cost of the sharp method: the analysis of one moment list, and each further
 // position answered from that analysis.  Lists that stay in double: 5, 9 and
 // 15 moments of the uniform distribution on [0, 1] (the whole line and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // vendrill-cli as a function: parses the arguments, validates the request,
 // runs the chosen method (the estimation driver of the type, or the sharp

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The result of a vendrill-cli run as text, JSON or CSV.  Rows are written one
 // at a time as they are computed, so a long --positions run needs no memory

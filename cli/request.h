@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The request of one vendrill-cli run: what the user asked for, checked and
 // converted.  Everything here is validated before any computation starts, so

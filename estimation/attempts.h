@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The loop that every driver runs for each kind of attempt: the caller's
 // moments, then the same moments with the last 2, 4, ... cut off, for as long as

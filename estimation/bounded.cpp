@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Estimation on a bounded interval [lower, upper].
 //
 // The moments are mapped onto [0, 1]; the masses at the position y, at 0 and at

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "estimation/context.h"
 
 void EstimationContext::report(const Failure& failure) const {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // What one estimation needs to know besides its numbers: where the reports of
 // failed attempts go, the request those reports record, and where the

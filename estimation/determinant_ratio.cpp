@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Point masses as quotients of two determinants of equal order built from the moments.
 
 #include "estimation/determinant_ratio.h"

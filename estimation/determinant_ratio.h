@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Point masses as quotients of two determinants built from the moments.
 

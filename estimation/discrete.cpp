@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Discrete distributions behind the bounds.
 
 #include "estimation/discrete.h"

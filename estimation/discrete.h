@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Discrete distributions behind the bounds: the mass at the origin that makes
 // a Hankel determinant vanish, and the N-point distribution of 2N moments.

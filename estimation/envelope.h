@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The band of bounds over a range of positions: L(x) and U(x) sampled at
 // evenly spaced x, with the atoms of a determinate moment list.  The dialog's

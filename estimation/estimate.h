@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The classic estimation: the one entry point through which every front end
 // (the dialog, vendrill-cli, the tests) gets its bounds.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The words the front ends use about a request and its result: the checks of
 // a request before either method estimates it, the classic verdict on an

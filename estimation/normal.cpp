@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Estimation on the whole line (-inf, inf).
 //
 // The moments are moved so that the position x sits at 0; the mass p that a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Estimation on a half-line [lower, inf).
 //
 // The moments are moved so that the lower limit a sits at 0 and the position x

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // A request held as plain values, for the front ends whose request is not a
 // form on the screen (vendrill-cli, the Python package): it hands the request

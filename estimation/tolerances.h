@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Tolerances shared by the estimations and the checks built on them.
 //

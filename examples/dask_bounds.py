@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Apache-2.0
 """Bounds for many moment lists on a Dask cluster.
 
 Reads moment lists from CSV files (a column "id" and the moments m0, m1, ...,

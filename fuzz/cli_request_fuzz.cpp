@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // vendrill-cli's request handling on any arguments and any moments file.
 //
 // The input is the argument list, one argument after another, each ended by

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The classic method through its one entry point, estimate(), for the three
 // supports: the moments are left exactly as they were and the bounds are in
 // range (0 <= L <= 1, 0 <= U <= 1, never NaN); no attempt's failure leaves.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // What the fuzz targets share: a check that ends the run with a message
 // (libFuzzer then keeps the input that failed it) and requests built from the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Number texts as the tool and the dialog read and write them, and the
 // escaping of echoed input.  Checks: a number the command line accepts is
 // finite, its shortest text reads back to the same bits, and the dialog's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The sharp method on any moment list: the analysis and the bounds at a few
 // positions must keep their promises whatever the numbers.  Checks:
 // 0 <= L <= U <= 1 and never NaN; the status of the bounds is the analysis'

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Complex: the small complex value type of the root finder.  Every formula is
 // evaluated in the order written, with no rescaling against overflow or

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "numeric/diagnostics.h"
 
 void DiagnosticSink::write(std::string_view utf8_text) const {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Where the diagnostic lines that are not errors go (the root finder's
 // not-real-root line, Complex::print, the half-line driver's line).  Each

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The error log "error.log": one report for each failure that its catcher
 // chooses to record (numeric/failure.h).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "numeric/failure.h"
 
 void fail_out_of_memory() {

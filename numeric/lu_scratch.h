@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Internal to numeric/: the working copy on which determinants are computed.
 // Small matrices (the usual Hankel and cofactor sizes) live on the stack, so a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Matrix: a square array of doubles whose one computation is its determinant.
 

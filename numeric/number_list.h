@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Lists of numbers as text, the form in which moments are pasted, saved and
 // loaded: numbers separated by blanks, commas, semicolons or line ends, with

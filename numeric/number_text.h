@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Numbers as text with '.' as the decimal point whatever the process locale is
 // (a Qt application adopts the user's locale, and a Hungarian one would turn

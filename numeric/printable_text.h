@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Text that came from the user, made safe to echo in a message: bytes that a
 // terminal would act on are written as \xHH, and a long token is cut, so that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Real roots of a polynomial (coefficients in ascending powers) by Laguerre's
 // iteration with deflation and refinement.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The support of the random variable: the whole line (-inf, inf), the
 // half-line [lower, inf) or the interval [lower, upper].  The dialog's radio

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Vector: a length-counted array of doubles that owns its storage.  Moment
 // sequences, polynomial coefficients, support points and masses all travel as

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # Debian packages made by CPack from the install rules, one package per install
 # component.  The top-level CMakeLists includes this file before its
 # subdirectories, so that any of them can declare a package, and calls

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # Keeps a hand-written manual page in step with the program's --help:
 #   cmake -DPROGRAM=<path> -DPAGE=<page.1.in> -P check_manpage.cmake
 # Fails, naming each option, when --help lists an option the page does not

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // vendrill._core: the library's two methods for Python, on numpy arrays.
 //
 // Thin on purpose: vendrill/__init__.py gives the Python interface (keyword

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Checks that the dialog is reachable over the Linux accessibility bus: starts
 # a virtual X display and a private D-Bus session with the AT-SPI bus, runs
 # vendrill with Qt's AT-SPI bridge switched on, and prints the accessible

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Checks the Debian packages that scripts/package.sh put in dist/ without
 # installing them: their control fields (dpkg-deb -f), their file lists, and
 # the programs themselves, extracted with dpkg-deb -x into a temporary root:

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: Apache-2.0
 """Runs the same vendrill-cli requests with two binaries and compares them byte
 for byte: standard output, standard error, exit status and every file the run
 leaves in its working folder (error.log, the --log file).

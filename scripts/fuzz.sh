@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Builds the libFuzzer targets of fuzz/ with clang-14 (ASan + UBSan, every
 # library instrumented) in a build folder of their own, then runs each one for
 # SECONDS (default 60) from its checked-in seed corpus.  New inputs the fuzzer

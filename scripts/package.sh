@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Builds the Debian packages into dist/ (or DIST_DIR) and checks them with
 # lintian.  The packages are made by CPack from the build folder (BUILD_DIR,
 # default build/), which scripts/setup.sh configures and brings up to date

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Apache-2.0
 """Makes docs/python_uniform7.png: runs README.md's Python session (the test
 python_readme runs the same) in a scratch folder and copies the picture it
 saves into docs/.  Needs the built package on PYTHONPATH:

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Makes docs/screenshot.png, the README's picture of the dialog: builds the
 # vendrill-screenshot tool, which enters a worked example into the real
 # dialog and draws it without a display.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Installs the Debian packages that are missing, then configures and builds
 # the project in BUILD_DIR (default: build).  Quick on a second run: nothing
 # is reinstalled and the build is incremental.  The cmake arguments of the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The analysis of one moment list: input checks, units and tolerances, the
 // Hankel forms of every degree (in double, or in double-double where double
 // cannot tell a pivot from the tolerance of the moments), and the verdict.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The bounds at one position from an analysis.  For each usable degree, the
 // canonical representation through x is the Gauss-Radau rule of the Hankel
 // form with the smallest Christoffel mass at x; its nodes give the dual

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Internal state of the sharp method that SharpAnalysis carries from the
 // analysis of a moment list to the positions.  Not part of the interface:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The one distribution of a Hankel form that is singular: the Gauss rule of
 // its measure divided by the weight, plus the end masses, and its check

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Double-double numbers (an unevaluated sum hi + lo) for the one step whose
 // terms cancel: the shift of the moments to their mean.

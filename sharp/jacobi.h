@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Symmetric tridiagonal (Jacobi) matrices of a three-term recurrence: diagonal
 // alpha[0..n-1], squared off-diagonals beta[1..n-1] (beta[i] couples rows i-1

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The Hankel forms of a support and the Chebyshev algorithm on their
 // weighted moments: recurrence coefficients, pivots, how far each pivot moves

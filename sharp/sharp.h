@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Sharp bounds on a distribution function from its moments.
 //

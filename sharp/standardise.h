@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Standardisation of a moment list: the moments of t = (X - mean) / scale,
 // and the tolerance of the given moments carried into those units.

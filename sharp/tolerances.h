@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The named tolerances of the sharp method, each with the reason for its
 // value.  There is no absolute determinant threshold: every test is relative

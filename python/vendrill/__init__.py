@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """Bounds on a distribution function from a finite list of its moments.
 
 For a random variable X on a support (the whole line, a half-line

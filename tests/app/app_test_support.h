@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Helpers of the dialog tests: a shown main dialog whose message boxes are
 // recorded instead of shown, an error log in a folder of the test's own, and

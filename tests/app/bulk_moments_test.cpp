@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Moments in bulk: paste (Ctrl+V in the list or the new-moment edit, the
 // menu entry), "Open moments…" / "Save moments…" and a dropped file.  Every
 // digit survives a round trip; anything that is not a number leaves the list

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Calculate through the real buttons: validation messages, the estimations,
 // the verdict boxes with the switch to a weaker type, and the error log.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The main dialog's start state, layout, radio buttons, focus behaviour,
 // accessibility names, the About box and the ways the dialog ends.
 

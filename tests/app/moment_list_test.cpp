@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // "+", "Delete", "^" and "v": the values' full-precision texts, relabelling,
 // and the selection following the moved values.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // A double shown in an edit reads back from it, up to the largest double.
 
 #include "app_test_support.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // "Plot…" and the window "Vendrill – bounds": the sampled band is the
 // library's bounds at those positions for the request on the dialog and the
 // method it is set to, Calculate redraws it, the From/To fields set the range,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The "Sharp bounds" entry of the context menu and Calculate in sharp mode:
 // the bounds of the sharp method for the moments as the list holds them, the
 // verdict boxes, the type left alone, an untouched error log, and the classic

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Runs the dialog suites inside a QApplication, without a display.
 //   --vendrill-locale=NAME    run under the locale NAME (e.g. hu_HU.UTF-8),
 //                             which must exist, so that a comma-decimal pass

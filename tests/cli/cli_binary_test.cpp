@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // vendrill-cli as a user and a script see it: the real binary, run in a
 // scratch folder per test.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The pieces of vendrill-cli that need no process: number parsing, the
 // position range, the verdicts and the JSON rows.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // What the tool does at the edges of its input and output: requests beyond
 // its limits, echoed input, outputs that fail, logs that are pipes, full or
 // shared by several processes at once.  Every run names the classic method,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The two methods as vendrill-cli answers them: the sharp method from any
 // number of moments against closed forms, its per-position status, and the
 // classic method's answers as the sharp guard leaves them.

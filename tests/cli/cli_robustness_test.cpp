@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Hostile but well-formed requests: the tool either computes (status 0) or
 // refuses (status 2), never crashes, and its bounds stay in range.
 

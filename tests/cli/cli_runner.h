@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Runs the real vendrill-cli binary in a private scratch folder and captures
 // its exit status, standard output and standard error.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // vendrill-cli --method sharp through the real binary: the worked examples,
 // the extra JSON fields and their exact read-back, the CSV status column, the
 // statuses' exit codes, one analysis for many positions, and the sharp

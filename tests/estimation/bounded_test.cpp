@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Bounded-interval estimation: the masses split off, the attempts of the three
 // kinds and their order, and how the drivers keep the bounds.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Bounds that contain the truth: for the moments of distributions whose
 // distribution function is known, every driver that tightens anything (outcome
 // not 0) must give L <= P(X < x) and P(X <= x) <= U, up to 1e-7, on every

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Each estimation keeps its log, its request and its diagnostics to itself:
 // the default context's ./error.log, a context without a log, and four
 // threads estimating at once, each into its own log.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Point masses from determinant ratios and the discrete construction.
 
 #include "estimation/determinant_ratio.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The sampled band: the same numbers as asking the methods position by
 // position, no error log while sampling, and a default range that fits the
 // support and the spread.

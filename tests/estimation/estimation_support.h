@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Helpers shared by the estimation suites: moment vectors from lists, and the
 // shared helpers they use most.

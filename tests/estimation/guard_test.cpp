@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The classic estimation guarded by the sharp analysis of the same request:
 // widened where a classic bound excludes what the moments allow, the numbers
 // kept with a verdict where the moments fit no distribution on the support,

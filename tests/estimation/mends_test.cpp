@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Requests on which the plain arithmetic of the attempts gives bounds that
 // exclude the true distribution function, each mended by one of the measures
 // in estimation/tolerances.h.  Every row names the measure it needs: without

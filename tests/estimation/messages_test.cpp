@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The words about a classic estimation that the dialog and vendrill-cli share,
 // and the historic numbers of supports and outcomes they print and read.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Whole-line estimation: worked examples, reports of failing attempts, and the
 // attempt routine's contract.
 

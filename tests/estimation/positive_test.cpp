@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Half-line estimation: worked examples, the diagnostic line, the attempts of
 // both phases and the masses split off.
 

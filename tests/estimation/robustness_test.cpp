@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Hostile requests to the three drivers: lists that are empty, too short,
 // huge, tiny, long or not numbers, and positions and limits that are not
 // numbers, at or outside the ends, or limits in the wrong order.  Whatever

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Complex arithmetic and the Laguerre root finder, with the diagnostic line
 // that a root off the real axis produces.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The error log shared: twenty processes writing one log at once, and logs
 // that are symbolic links.
 

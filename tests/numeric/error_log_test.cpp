@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The error log: the exact bytes of reports, the banner and restart rules,
 // the rows of the request, and what happens when the log cannot be written.
 

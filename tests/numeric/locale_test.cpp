@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Under a locale whose decimal point is a comma, numbers in the log and in the
 // number texts keep '.' as the decimal point.
 

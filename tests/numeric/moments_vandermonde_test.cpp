@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Binomial coefficients, the moment transformation and the Vandermonde solver.
 
 #include "numeric/moments.h"

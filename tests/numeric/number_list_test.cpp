@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Lists of numbers as text: what counts as a separator, a comment and a
 // number, the first bad item named, and written lists that read back to the
 // same doubles.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Numbers as text: the results must be those of printf and atof in the C
 // locale, which these tests run in, so the C library serves as the oracle.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Input echoed in messages: control bytes escaped, long tokens cut.
 
 #include "numeric/printable_text.h"

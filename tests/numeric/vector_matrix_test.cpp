@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Vector (construction, copies, drop, Hankel determinants) and Matrix (the LU
 // determinant), with every failing precondition's report.
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """The fixture of the Python suites: vendrill-cli, whose path comes from
 ctest in VENDRILL_CLI."""
 

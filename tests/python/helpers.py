@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """What the Python suites share: vendrill-cli's arguments for a request,
 moment lists of known distributions, and comparison of floats bit for bit."""
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """The Python interface: shapes of scalar and array positions, every message
 of an invalid request (vendrill-cli's texts where it has the same check),
 pickling, the analysis reused, and the bounds holding for known

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """vendrill.bounds and bounds_many give what vendrill-cli --format json gives,
 bit for bit, for both methods on every support; the classic error log
 written from Python is the one vendrill-cli writes."""

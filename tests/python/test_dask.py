@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """examples/dask_bounds.py on a LocalCluster of two worker processes gives,
 for 10,000 moment lists, what one process gives, bit for bit, also through
 its CSV files."""

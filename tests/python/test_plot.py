@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """vendrill.plot draws the library's band: its curves' data are L and U at
 their positions, the marks are the result's bounds, the atoms are the
 analysis' atoms; matplotlib is imported only for a picture."""

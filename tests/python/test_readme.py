@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """README.md's Python session prints what README shows, line for line."""
 
 import doctest

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """Four threads computing at once give what a serial run gives, and each
 classic error log holds exactly its own reports; other threads run while the
 compiled core computes (it releases the GIL)."""

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Distributions with known moments and distribution functions, for checking
 // bounds against the truth.  Moments are computed in long double and rounded

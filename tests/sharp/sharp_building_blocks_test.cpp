@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The building blocks of the sharp method against independent references:
 // double-double arithmetic against __float128, the Sturm and eigenvalue
 // routines against Gauss-Legendre nodes, Christoffel sums against Legendre

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The sharp bounds are never looser than the classic estimation's where the
 // classic drivers tightened anything at all, apart from the widening that
 // keeps them valid within the moments' tolerance.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The worked examples of the method (values from a 60-digit reference and a
 // refined LP), and the handling of unusable requests.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Positions at a zero of the orthogonal polynomial of the moments (a Gauss
 // node) and within a few ulps of it.  There the Radau coefficient runs off to
 // infinity; taken from any other computation than the pivot that counts the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Measurement program for the sharp method (built with the tests, not run by
 // ctest): over generated families it counts wrong answers against the
 // generating distributions, analyses redone in double-double, moments used,

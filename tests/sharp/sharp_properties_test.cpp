@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Properties over distributions with known distribution functions: the truth
 // lies in [L, U], the bounds move with X -> sX + t, few atoms are recognised,
 // and moments that leave the support are refused.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The sharp bounds are valid for every list within the moments' tolerance:
 // the measured faults (reproduced as rows), positions far out, clustered and
 // off-centre families against the distributions that made them, n moments

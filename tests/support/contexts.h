@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Estimation contexts for the tests (header only: the suites that include it
 // link the estimation library themselves).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Helpers shared by the test suites and the benchmark programs: files and
 // scratch folders, the error log's bytes and reports, captured streams, a
