@@ -195,6 +195,8 @@ void keep_run(WeightRun& run, const Recurrence& rec) {
     }
     const double* alpha = run.alpha.data();
     const double* beta = run.beta.data();
+    for (int m = 1; m <= run.valid; ++m)
+        gershgorin_rows(alpha, beta, m, run.rows_lo[m], run.rows_hi[m], run.root_beta_last[m]);
     for (int m = 1; m <= run.valid; ++m) {
         const double* inner = run.zeros[m - 1].data();
         double lo = 0.0;

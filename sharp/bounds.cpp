@@ -69,7 +69,8 @@ struct Interval {
 
 // The Radau nodes of the representation through x' (other than x' itself);
 // nodes beyond `far` count as at infinity and are left out.
-int radau_nodes(const FormView& form, const Position& pos, double far, CertNode* out) {
+int representation_nodes(const FormView& form, const Position& pos, double far, CertNode* out,
+                         NodeMemory* memory) {
     const int m = form.size;
     const double* alpha = form.run->alpha.data();
     const double* beta = form.run->beta.data();
@@ -101,21 +102,42 @@ int radau_nodes(const FormView& form, const Position& pos, double far, CertNode*
         return count;
     }
     double alpha_tilde = pos.x + ratio;
-    double outer_lo = 0.0;
-    double outer_hi = 0.0;
-    gershgorin(alpha, beta, m, alpha_tilde, outer_lo, outer_hi);
+    // Gershgorin's interval of the extended matrix: its first m rows come
+    // from the analysis.
+    const double last = form.run->root_beta_last[m];
+    double outer_lo = std::min(form.run->rows_lo[m], alpha_tilde - last);
+    double outer_hi = std::max(form.run->rows_hi[m], alpha_tilde + last);
     outer_lo -= outer_padding_absolute + outer_padding_relative * std::fabs(outer_lo);
     outer_hi += outer_padding_absolute + outer_padding_relative * std::fabs(outer_hi);
+    // Node k lies between the zeros k-1 and k of P_m (interlacing).
+    double lo[max_matrix];
+    double hi[max_matrix];
+    int searched = 0;
     for (int k = 0; k <= m; ++k) {
         if (k == s)
             continue;
-        // Node k lies between the zeros k-1 and k of P_m (interlacing).
-        double lo = k == 0 ? std::min(outer_lo, zeros[0]) : zeros[k - 1];
-        double hi = k == m ? std::max(outer_hi, zeros[m - 1]) : zeros[k];
-        double t = radau_node(alpha, beta, m, alpha_tilde, lo, hi);
-        if (std::fabs(t) <= far)
-            out[count++] = {t, true};
+        lo[searched] = k == 0 ? std::min(outer_lo, zeros[0]) : zeros[k - 1];
+        hi[searched] = k == m ? std::max(outer_hi, zeros[m - 1]) : zeros[k];
+        ++searched;
     }
+    double found[max_matrix];
+    if (memory == nullptr) {
+        radau_nodes(alpha, beta, m, alpha_tilde, lo, hi, nullptr, searched, found);
+    } else {
+        // A sweep: each search starts where the nodes of the same bracket at
+        // the last positions extrapolate to.
+        FormHistory& history = memory->form[weight_index(form.weight)][m];
+        history.prepare(pos.x);
+        double start[max_matrix];
+        for (int k = 0, i = 0; k <= m; ++k)
+            if (k != s)
+                start[i++] = history.predict(k);
+        radau_nodes(alpha, beta, m, alpha_tilde, lo, hi, start, searched, found);
+        history.record(pos.x, found, s, m);
+    }
+    for (int i = 0; i < searched; ++i)
+        if (std::fabs(found[i]) <= far)
+            out[count++] = {found[i], true};
     return count;
 }
 
@@ -206,7 +228,7 @@ Interval far_bounds(const SharpAnalysis& a, const FormView* forms, int count, co
 }
 
 // The bounds of one usable degree.
-Interval degree_bounds(const SharpAnalysis& a, int dd, const Position& pos) {
+Interval degree_bounds(const SharpAnalysis& a, int dd, const Position& pos, NodeMemory* memory) {
     FormSpec specs[2];
     int count = forms_of_degree(a.type, dd, specs);
     FormView forms[2];
@@ -249,7 +271,8 @@ Interval degree_bounds(const SharpAnalysis& a, int dd, const Position& pos) {
         CertNode nodes[max_atoms + 2];
         int n = 0;
         if (m >= 1)
-            n = radau_nodes(form, pos, far_ratio * (1.0 + span + std::fabs(pos.x)), nodes);
+            n = representation_nodes(form, pos, far_ratio * (1.0 + span + std::fabs(pos.x)), nodes,
+                                     memory);
         n += end_nodes(form.weight, pos, nodes + n);
         Certificate up;
         Certificate down;
@@ -343,9 +366,9 @@ Interval law_bounds(const SharpAnalysis& a, const Position& pos, double& below, 
     return result;
 }
 
-} // namespace
-
-SharpBounds sharp_bounds_at(const SharpAnalysis& analysis, double position) {
+// The bounds at one position; with memory, the node searches start where
+// the last position's nodes were (SharpSweep).
+SharpBounds bounds_at(const SharpAnalysis& analysis, double position, NodeMemory* memory) {
     SharpBounds result;
     result.status = analysis.status;
     if (analysis.status == SharpStatus::invalid || analysis.status == SharpStatus::infeasible)
@@ -420,7 +443,7 @@ SharpBounds sharp_bounds_at(const SharpAnalysis& analysis, double position) {
         previous_count = count;
         for (int f = 0; f < count; ++f)
             previous[f] = specs[f];
-        Interval b = degree_bounds(analysis, dd, pos);
+        Interval b = degree_bounds(analysis, dd, pos, memory);
         if (dd != analysis.top_degree) {
             lower_done = lower_done || b.exact_lower <= lower_bound;
             upper_done = upper_done || b.exact_upper >= upper_bound;
@@ -457,4 +480,59 @@ SharpBounds sharp_bounds_at(const SharpAnalysis& analysis, double position) {
     // value them).
     result.widening = std::max(std::max(upper_bound - exact_upper, exact_lower - lower_bound), 0.0);
     return result;
+}
+
+} // namespace
+
+void sharp_detail::FormHistory::prepare(double at) {
+    // The weights of Lagrange's form through the recorded positions (a
+    // position recorded twice counts once), the most recent first.
+    points = 0;
+    for (int back = 0; back < known; ++back) {
+        int slot = (latest - back + depth) % depth;
+        bool repeated = false;
+        for (int i = 0; i < points; ++i)
+            repeated = repeated || x[used[i]] == x[slot];
+        if (!repeated)
+            used[points++] = slot;
+    }
+    for (int i = 0; i < points; ++i) {
+        double basis = 1.0;
+        for (int j = 0; j < points; ++j)
+            if (j != i)
+                basis *= (at - x[used[j]]) / (x[used[i]] - x[used[j]]);
+        weight[i] = basis;
+    }
+}
+
+double sharp_detail::FormHistory::predict(int k) const {
+    double value = 0.0;
+    for (int i = 0; i < points; ++i)
+        value += weight[i] * node[used[i]][k];
+    // A bracket without a node at one of those positions (x was in it):
+    // the most recent node there, if any.
+    if (std::isfinite(value) || points == 0)
+        return points == 0 ? std::numeric_limits<double>::quiet_NaN() : value;
+    for (int back = 0; back < known; ++back) {
+        double y = node[(latest - back + depth) % depth][k];
+        if (std::isfinite(y))
+            return y;
+    }
+    return std::numeric_limits<double>::quiet_NaN();
+}
+
+void sharp_detail::FormHistory::record(double at, const double* nodes, int skipped, int size) {
+    latest = (latest + 1) % depth;
+    known = std::min(known + 1, depth);
+    x[latest] = at;
+    for (int k = 0, i = 0; k <= size; ++k)
+        node[latest][k] = k == skipped ? std::numeric_limits<double>::quiet_NaN() : nodes[i++];
+}
+
+SharpBounds sharp_bounds_at(const SharpAnalysis& analysis, double position) {
+    return bounds_at(analysis, position, nullptr);
+}
+
+SharpBounds SharpSweep::at(double position) {
+    return bounds_at(*analysis_, position, &memory_);
 }

@@ -40,11 +40,16 @@ double tolerance_widening(const Units& u, const double* p, int count) {
     double q[max_conditions];
     for (int i = 0; i < count; ++i)
         q[i] = p[i];
-    // Taylor shift: t = y - h with h = (mean - centre)/scale.
+    // Taylor shift: t = y - h with h = (mean - centre)/scale.  Pass i of the
+    // shift updates q[j] += c * q[j + 1] for j = count-2 down to i; update
+    // (i, j) needs (i - 1, j) and (i, j + 1) only, so the updates are made
+    // front by front (i + count-2-j constant), each with the same operands
+    // as pass by pass, and those of one front do not wait on each other.
+    // Within a front (i, j) reads q[j + 1] before (i + 1, j + 1) rewrites it.
     double c = -u.shift_std;
     if (c != 0.0)
-        for (int i = 0; i < count - 1; ++i)
-            for (int j = count - 2; j >= i; --j)
+        for (int front = 0; front <= count - 2; ++front)
+            for (int i = 0, j = count - 2 - front; i <= front; ++i, ++j)
                 q[j] += c * q[j + 1];
     double widening = 0.0;
     for (int i = 1; i < count; ++i)
@@ -72,7 +77,7 @@ namespace {
 struct HermiteData {
     double s[max_conditions];
     double f[max_conditions];
-    bool single[max_conditions] = {};
+    bool single[max_conditions];
     int n = 0;
 };
 
@@ -95,6 +100,7 @@ bool hermite_data(double x, const CertNode* nodes, int count, bool upper, Hermit
         if (nodes[i].touch) {
             h.s[h.n] = t;
             h.f[h.n] = target(t);
+            h.single[h.n] = false;
             ++h.n;
         }
     }
@@ -114,7 +120,9 @@ inline DoubleDouble difference(double a, double b, DoubleDouble) {
 // differences (a touch node's slope is 0), then the Newton form expanded.
 template <class T> bool hermite_coefficients(const HermiteData& h, T* p) {
     const int n = h.n;
-    T a[max_conditions]{};
+    if (n < 1)
+        return false;
+    T a[max_conditions];
     for (int i = 0; i < n; ++i)
         a[i] = T{h.f[i]};
     for (int k = 1; k < n; ++k)
@@ -138,6 +146,38 @@ template <class T> bool hermite_coefficients(const HermiteData& h, T* p) {
         p[0] = a[k] - node * p[0];
     }
     return true;
+}
+
+// p (n = h.n coefficients) at each distinct point of h, in order: its value
+// (horner), sum |p_i| |t|^i (absolute_value) and its slope (horner_slope),
+// by the same recurrences, the three run side by side.
+struct PointValues {
+    double value[max_conditions];
+    double size[max_conditions];
+    double slope[max_conditions];
+};
+
+void evaluate_at_points(const HermiteData& h, const double* p, PointValues& out) {
+    const int n = h.n;
+    int count = 0;
+    for (int i = 0; i < n; ++i) {
+        if (i > 0 && h.s[i] == h.s[i - 1])
+            continue;
+        const double t = h.s[i];
+        const double magnitude = std::fabs(t);
+        double value = 0.0;
+        double size = 0.0;
+        double slope = 0.0;
+        for (int k = n - 1; k >= 1; --k) {
+            value = value * t + p[k];
+            size = size * magnitude + std::fabs(p[k]);
+            slope = slope * t + static_cast<double>(k) * p[k];
+        }
+        out.value[count] = value * t + p[0];
+        out.size[count] = size * magnitude + std::fabs(p[0]);
+        out.slope[count] = slope;
+        ++count;
+    }
 }
 
 DoubleDouble horner_dd(const DoubleDouble* p, int count, double t) {
@@ -177,25 +217,33 @@ Certificate finish(const Units& u, int type, const HermiteData& h, double x_erro
     } else {
         cert.value = expectation(u, p, n, error);
     }
+    PointValues at;
+    if (!pdd)
+        evaluate_at_points(h, p, at);
     double slack = 0.0;
-    for (int i = 0; i < n; ++i) {
+    for (int c = 0, i = 0; i < n; ++i) {
         if (i > 0 && h.s[i] == h.s[i - 1])
             continue;
         double residual = 0.0;
         double rounding = 0.0;
+        double slope = 0.0;
         if (pdd) {
             residual = std::fabs(to_double(horner_dd(pdd, n, h.s[i]) - DoubleDouble{h.f[i], 0.0}));
             rounding = (n + 1) * dd_eps * absolute_value(p, n, h.s[i]);
+            if (h.single[i])
+                slope = horner_slope(p, n, h.s[i]);
         } else {
-            residual = std::fabs(horner(p, n, h.s[i]) - h.f[i]);
-            rounding = (n + 1) * eps * absolute_value(p, n, h.s[i]);
+            residual = std::fabs(at.value[c] - h.f[i]);
+            rounding = (n + 1) * eps * at.size[c];
+            slope = at.slope[c];
+            ++c;
         }
         double moved = 0.0;
         if (h.single[i]) {
             // Ends and x are rounded to standardised units: the polynomial
             // must hold on the true side of them too.
             double where = i == 0 ? x_error : 2.0 * eps * std::fabs(h.s[i]);
-            moved = std::fabs(horner_slope(p, n, h.s[i])) * where;
+            moved = std::fabs(slope) * where;
         }
         slack = std::max(slack, residual + rounding + moved);
     }
@@ -256,9 +304,10 @@ void hermite_certificates(const Units& u, int type, double x, double x_error, co
         return;
     // The two polynomials differ only in their value at x: P_L = P_U - l,
     // with l = prod over the other conditions of (t - s_j) / (x - s_j).
-    double l[max_conditions] = {};
+    double l[max_conditions];
     l[0] = 1.0;
     for (int j = 1; j < h.n; ++j) {
+        l[j] = 0.0;
         double scale = 1.0 / (x - h.s[j]);
         for (int i = j; i >= 1; --i)
             l[i] = (l[i - 1] - h.s[j] * l[i]) * scale;
@@ -268,9 +317,8 @@ void hermite_certificates(const Units& u, int type, double x, double x_error, co
     for (int i = 0; i < h.n; ++i)
         q[i] = p[i] - l[i];
     up = settle(u, type, h, x_error, true, p);
-    HermiteData lower = h;
-    lower.f[0] = 0.0;
-    down = settle(u, type, lower, x_error, false, q);
+    h.f[0] = 0.0; // P_L: 0 at x
+    down = settle(u, type, h, x_error, false, q);
 }
 
 Certificate gauss_certificate(const Units& u, const double* weight, int weight_degree,

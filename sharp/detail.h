@@ -37,6 +37,12 @@ struct WeightRun {
     std::array<double, max_size + 1> root_beta{};
     // zeros[m][0..m-1]: the zeros of P_m, ascending.
     std::array<std::array<double, max_size>, max_size + 1> zeros{};
+    // For J_m extended by one row (a Radau rule of size m): the Gershgorin
+    // interval of its first m rows, which do not depend on the position, and
+    // sqrt(beta_m), the radius of the last row.
+    std::array<double, max_size + 1> rows_lo{};
+    std::array<double, max_size + 1> rows_hi{};
+    std::array<double, max_size + 1> root_beta_last{};
 };
 
 // A form of one degree: its weight and size.
@@ -67,6 +73,36 @@ struct Units {
     std::array<double, sharp_max_moments> level{}; // tolerance of z_j (triangle bound)
     // Tolerance of the j-th given moment, in units of scale^j.
     std::array<double, sharp_max_moments> tolerance{};
+};
+
+// The Radau nodes of one form at the last three positions of a sweep where
+// the form was used (standardised x; node[k]: the node in bracket k, between
+// the zeros k-1 and k of P_m; not a number where none was searched).  The
+// next position's searches start from their quadratic extrapolation.
+struct FormHistory {
+    static constexpr int depth = 3;
+    int known = 0;  // positions recorded, at most depth
+    int latest = 0; // slot of the last one
+    std::array<double, depth> x{};
+    std::array<std::array<double, max_size + 1>, depth> node;
+
+    // Where the search in bracket k should start at the position given to
+    // prepare(): the extrapolation through the recorded nodes, or the most
+    // recent node where one of them is missing; not a number when none is
+    // known.
+    void prepare(double at);
+    double predict(int k) const;
+    void record(double at, const double* nodes, int skipped, int size);
+
+    // Set by prepare(): the slots extrapolated from and their weights.
+    int points = 0;
+    std::array<int, depth> used{};
+    std::array<double, depth> weight{};
+};
+
+// A sweep's history of every form (by weight and size).
+struct NodeMemory {
+    std::array<std::array<FormHistory, max_size + 1>, 4> form;
 };
 
 } // namespace sharp_detail

@@ -35,6 +35,13 @@ constexpr int radau_max_steps = 200;
 constexpr double newton_converged = 2.0 * eps;
 constexpr double newton_converged_absolute = 1e-3 * eps;
 
+// A search started from a given point (a sweep's last node) starts there only
+// when the point lies this fraction of the bracket's width inside it ...
+constexpr double warm_margin = 1e-3;
+// ... and this many units of roundoff of the bracket's magnitude (far above
+// the 2 units at which a Newton step counts as converged).
+constexpr double warm_margin_ulps = 256.0;
+
 static_assert(max_matrix >= max_size + 1,
               "a Jacobi matrix of the largest form, or of a form singular one order "
               "beyond it, must fit the work arrays");
@@ -56,33 +63,6 @@ void last_pivot(const double* alpha, const double* beta, int m, double alpha_til
     }
     pivot = q;
     slope = dq;
-}
-
-// The same from the polynomial values P_m(t) and P~_(m+1)(t) of the
-// three-term recurrence (last pivot = -P~_(m+1)/P_m): two divisions instead
-// of three a row.  Where the values overflow, the pivot recurrence.
-void last_pivot_fast(const double* alpha, const double* beta, int m, double alpha_tilde, double t,
-                     double& pivot, double& slope) {
-    double previous = 0.0;
-    double current = 1.0;
-    double d_previous = 0.0;
-    double d_current = 0.0;
-    for (int k = 0; k <= m; ++k) {
-        double diagonal = k < m ? alpha[k] : alpha_tilde;
-        double coupling = k == 0 ? 0.0 : beta[k];
-        double next = (t - diagonal) * current - coupling * previous;
-        double d_next = current + (t - diagonal) * d_current - coupling * d_previous;
-        previous = current;
-        current = next;
-        d_previous = d_current;
-        d_current = d_next;
-    }
-    // current = P~_(m+1)(t), previous = P_m(t).
-    double ratio = current / previous;
-    pivot = -ratio;
-    slope = -(d_current - ratio * d_previous) / previous;
-    if (previous != 0.0 && !(std::isfinite(pivot) && std::isfinite(slope)))
-        last_pivot(alpha, beta, m, alpha_tilde, t, pivot, slope);
 }
 
 } // namespace
@@ -116,6 +96,21 @@ void gershgorin(const double* alpha, const double* beta, int m, double alpha_til
         lo = std::min(lo, centre - radius);
         hi = std::max(hi, centre + radius);
     }
+}
+
+void gershgorin_rows(const double* alpha, const double* beta, int m, double& lo, double& hi,
+                     double& last) {
+    lo = std::numeric_limits<double>::infinity();
+    hi = -lo;
+    for (int i = 0; i < m; ++i) {
+        double radius = 0.0;
+        if (i >= 1)
+            radius += std::sqrt(beta[i]);
+        radius += std::sqrt(beta[i + 1]);
+        lo = std::min(lo, alpha[i] - radius);
+        hi = std::max(hi, alpha[i] + radius);
+    }
+    last = std::sqrt(beta[m]);
 }
 
 void eigenvalues(const double* alpha, const double* beta, int n, double* out) {
@@ -177,35 +172,179 @@ double christoffel_sum(const double* alpha, const double* root_beta, int m, doub
     return sum;
 }
 
-double radau_node(const double* alpha, const double* beta, int m, double alpha_tilde, double lo,
-                  double hi) {
-    double t = 0.5 * (lo + hi);
-    for (int iteration = 0; iteration < radau_max_steps; ++iteration) {
+namespace {
+
+// The state of one Radau node search: the point tried next and the bracket.
+struct Search {
+    double t = 0.0;
+    double lo = 0.0;
+    double hi = 0.0;
+    int iteration = 0;
+};
+
+// One safeguarded Newton step at s.t, given the last pivot f and its slope
+// there: narrows the bracket, and either finishes (true, the node in `node`)
+// or moves s.t to the next point.
+bool radau_step(Search& s, double f, double slope, double& node) {
+    ++s.iteration;
+    if (f == 0.0) {
+        node = s.t;
+        return true;
+    }
+    if (f > 0.0)
+        s.lo = s.t;
+    else if (f < 0.0)
+        s.hi = s.t;
+    if (s.hi - s.lo <= bisection_width * std::max(std::fabs(s.lo), std::fabs(s.hi))) {
+        node = 0.5 * (s.lo + s.hi);
+        return true;
+    }
+    // A zero among the earlier pivots (t is a zero of some P_i, i < m)
+    // leaves f finite but its slope infinite: no Newton step there.
+    double next = s.t - f / slope;
+    bool newton = std::isfinite(f) && std::isfinite(slope) && slope < 0.0;
+    // Converged: the step is at rounding level (it may round onto t itself,
+    // which is an end of the bracket by now).
+    if (newton &&
+        std::fabs(next - s.t) <= newton_converged * std::fabs(s.t) + newton_converged_absolute) {
+        node = std::min(s.hi, std::max(s.lo, next));
+        return true;
+    }
+    if (!newton || !(next > s.lo && next < s.hi))
+        next = 0.5 * (s.lo + s.hi);
+    s.t = next;
+    if (s.iteration >= radau_max_steps) {
+        node = s.t;
+        return true;
+    }
+    return false;
+}
+
+// The last pivot of J~ - tI and its slope from the polynomial values P_m(t)
+// and P~_(m+1)(t) of the three-term recurrence (last pivot = -P~_(m+1)/P_m):
+// two divisions instead of three a row.  Where the values overflow, the
+// pivot recurrence (last_pivot).
+void finish_pivot(const double* alpha, const double* beta, int m, double alpha_tilde, double t,
+                  double previous, double current, double d_previous, double d_current,
+                  double& pivot, double& slope) {
+    // current = P~_(m+1)(t), previous = P_m(t).
+    double ratio = current / previous;
+    pivot = -ratio;
+    slope = -(d_current - ratio * d_previous) / previous;
+    if (previous != 0.0 && !(std::isfinite(pivot) && std::isfinite(slope)))
+        last_pivot(alpha, beta, m, alpha_tilde, t, pivot, slope);
+}
+
+void last_pivot_fast(const double* alpha, const double* beta, int m, double alpha_tilde, double t,
+                     double& pivot, double& slope) {
+    double previous = 0.0;
+    double current = 1.0;
+    double d_previous = 0.0;
+    double d_current = 0.0;
+    for (int k = 0; k <= m; ++k) {
+        double diagonal = k < m ? alpha[k] : alpha_tilde;
+        double coupling = k == 0 ? 0.0 : beta[k];
+        double next = (t - diagonal) * current - coupling * previous;
+        double d_next = current + (t - diagonal) * d_current - coupling * d_previous;
+        previous = current;
+        current = next;
+        d_previous = d_current;
+        d_current = d_next;
+    }
+    finish_pivot(alpha, beta, m, alpha_tilde, t, previous, current, d_previous, d_current, pivot,
+                 slope);
+}
+
+// The same at two points, their recurrences interleaved (each with exactly
+// the operations it has alone), so that neither waits on its own latency.
+void last_pivot_fast_pair(const double* alpha, const double* beta, int m, double alpha_tilde,
+                          double t0, double t1, double& pivot0, double& slope0, double& pivot1,
+                          double& slope1) {
+    double previous0 = 0.0, current0 = 1.0, d_previous0 = 0.0, d_current0 = 0.0;
+    double previous1 = 0.0, current1 = 1.0, d_previous1 = 0.0, d_current1 = 0.0;
+    for (int k = 0; k <= m; ++k) {
+        double diagonal = k < m ? alpha[k] : alpha_tilde;
+        double coupling = k == 0 ? 0.0 : beta[k];
+        double next0 = (t0 - diagonal) * current0 - coupling * previous0;
+        double next1 = (t1 - diagonal) * current1 - coupling * previous1;
+        double d_next0 = current0 + (t0 - diagonal) * d_current0 - coupling * d_previous0;
+        double d_next1 = current1 + (t1 - diagonal) * d_current1 - coupling * d_previous1;
+        previous0 = current0;
+        previous1 = current1;
+        current0 = next0;
+        current1 = next1;
+        d_previous0 = d_current0;
+        d_previous1 = d_current1;
+        d_current0 = d_next0;
+        d_current1 = d_next1;
+    }
+    finish_pivot(alpha, beta, m, alpha_tilde, t0, previous0, current0, d_previous0, d_current0,
+                 pivot0, slope0);
+    finish_pivot(alpha, beta, m, alpha_tilde, t1, previous1, current1, d_previous1, d_current1,
+                 pivot1, slope1);
+}
+
+// The first point of a search: the middle of its bracket, or a given start
+// well inside it.
+Search start_search(double lo, double hi, const double* start) {
+    Search s{0.5 * (lo + hi), lo, hi, 0};
+    if (start != nullptr) {
+        // A start next to an end of the bracket (a zero of P_m, where the
+        // pivot has a pole) would stall: Newton steps there are as small as
+        // the distance to the pole and look converged.
+        double margin = std::max(warm_margin * (hi - lo),
+                                 warm_margin_ulps * eps * std::max(std::fabs(lo), std::fabs(hi)));
+        if (*start > lo + margin && *start < hi - margin)
+            s.t = *start;
+    }
+    return s;
+}
+
+double finish_search(const double* alpha, const double* beta, int m, double alpha_tilde, Search s) {
+    for (;;) {
         double f = 0.0;
         double slope = 0.0;
-        last_pivot_fast(alpha, beta, m, alpha_tilde, t, f, slope);
-        if (f == 0.0)
-            return t;
-        if (f > 0.0)
-            lo = t;
-        else if (f < 0.0)
-            hi = t;
-        if (hi - lo <= bisection_width * std::max(std::fabs(lo), std::fabs(hi)))
-            return 0.5 * (lo + hi);
-        // A zero among the earlier pivots (t is a zero of some P_i, i < m)
-        // leaves f finite but its slope infinite: no Newton step there.
-        double next = t - f / slope;
-        bool newton = std::isfinite(f) && std::isfinite(slope) && slope < 0.0;
-        // Converged: the step is at rounding level (it may round onto t itself,
-        // which is an end of the bracket by now).
-        if (newton &&
-            std::fabs(next - t) <= newton_converged * std::fabs(t) + newton_converged_absolute)
-            return std::min(hi, std::max(lo, next));
-        if (!newton || !(next > lo && next < hi))
-            next = 0.5 * (lo + hi);
-        t = next;
+        last_pivot_fast(alpha, beta, m, alpha_tilde, s.t, f, slope);
+        double node = 0.0;
+        if (radau_step(s, f, slope, node))
+            return node;
     }
-    return t;
+}
+
+} // namespace
+
+double radau_node(const double* alpha, const double* beta, int m, double alpha_tilde, double lo,
+                  double hi) {
+    return finish_search(alpha, beta, m, alpha_tilde, start_search(lo, hi, nullptr));
+}
+
+void radau_nodes(const double* alpha, const double* beta, int m, double alpha_tilde,
+                 const double* lo, const double* hi, const double* start, int count, double* out) {
+    // Two searches at a time; when one ends, the other goes on alone.
+    int i = 0;
+    for (; i + 1 < count; i += 2) {
+        Search a = start_search(lo[i], hi[i], start ? start + i : nullptr);
+        Search b = start_search(lo[i + 1], hi[i + 1], start ? start + i + 1 : nullptr);
+        for (;;) {
+            double fa = 0.0, slope_a = 0.0, fb = 0.0, slope_b = 0.0;
+            last_pivot_fast_pair(alpha, beta, m, alpha_tilde, a.t, b.t, fa, slope_a, fb, slope_b);
+            bool done_a = radau_step(a, fa, slope_a, out[i]);
+            bool done_b = radau_step(b, fb, slope_b, out[i + 1]);
+            if (done_a && done_b)
+                break;
+            if (done_a) {
+                out[i + 1] = finish_search(alpha, beta, m, alpha_tilde, b);
+                break;
+            }
+            if (done_b) {
+                out[i] = finish_search(alpha, beta, m, alpha_tilde, a);
+                break;
+            }
+        }
+    }
+    if (i < count)
+        out[i] = finish_search(alpha, beta, m, alpha_tilde,
+                               start_search(lo[i], hi[i], start ? start + i : nullptr));
 }
 
 } // namespace sharp_detail

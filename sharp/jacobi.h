@@ -25,8 +25,24 @@ double christoffel_sum(const double* alpha, const double* root_beta, int m, doub
 double radau_node(const double* alpha, const double* beta, int m, double alpha_tilde, double lo,
                   double hi);
 
+// The same for count brackets (lo[i], hi[i]) of one J~ at once.  Without
+// start, node i is found by exactly the steps radau_node takes (from the
+// middle of its bracket), so the nodes do not depend on how many are
+// searched together; the searches run two by two, which keeps the processor
+// busy where one search alone waits on its own recurrence.  With start, the
+// search of bracket i starts at start[i] instead, where that lies well inside
+// the bracket (not next to an end, where the pole of the pivot would make
+// tiny Newton steps look converged); the safeguards are the same.
+void radau_nodes(const double* alpha, const double* beta, int m, double alpha_tilde,
+                 const double* lo, const double* hi, const double* start, int count, double* out);
+
 // Gershgorin interval [lo, hi] of J~ (alpha_tilde in the last row); m >= 0.
 void gershgorin(const double* alpha, const double* beta, int m, double alpha_tilde, double& lo,
                 double& hi);
+// The same over the first m rows of J~ only (m >= 1): they do not depend on
+// alpha_tilde.  With last = sqrt(beta[m]), the interval of J~ is then
+// [min(lo, alpha_tilde - last), max(hi, alpha_tilde + last)], the same numbers.
+void gershgorin_rows(const double* alpha, const double* beta, int m, double& lo, double& hi,
+                     double& last);
 
 } // namespace sharp_detail
