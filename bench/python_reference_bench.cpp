@@ -58,8 +58,9 @@ EstimationContext quiet() {
 void sharp_list(const double* moments, const std::vector<double>& x, double* lower, double* upper) {
     const SharpAnalysis analysis =
         analyse_moments(Support::interval, 0.0, 1.0, moments, moment_count);
+    SharpSweep sweep(analysis);
     for (std::size_t i = 0; i < x.size(); ++i) {
-        const SharpBounds b = sharp_bounds_at(analysis, x[i]);
+        const SharpBounds b = sweep.at(x[i]);
         lower[i] = b.lower_bound;
         upper[i] = b.upper_bound;
     }

@@ -164,14 +164,16 @@ SharpAnalysis analyse_request(const Request& request) {
                            static_cast<int>(request.moments.size()));
 }
 
-// One analysis answers every position, in O(n^2) each.
+// One analysis answers every position, in O(n^2) each, as one sweep (each
+// position's node searches start from the nodes of the positions before).
 int compute_sharp(const Request& request, const SharpAnalysis& analysis, std::FILE* out) {
     const std::uint64_t count = request.position_count();
     ResultWriter writer(out, request, count, &analysis);
     writer.begin();
+    SharpSweep sweep(analysis);
     for (std::uint64_t i = 0; i < count; ++i) {
         const double x = request.position_at(i);
-        const SharpBounds bounds = sharp_bounds_at(analysis, x);
+        const SharpBounds bounds = sweep.at(x);
         writer.write(ResultRow{x, bounds.lower_bound, bounds.upper_bound, Outcome::none,
                                GuardVerdict::none, bounds.status});
     }

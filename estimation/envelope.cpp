@@ -79,9 +79,10 @@ Envelope sample_envelope(const BoundsRequest& request, PositionSpan span, int co
         envelope.status = analysis.status;
         envelope.moments_used = analysis.moments_used;
         envelope.atoms = analysis.atoms;
+        SharpSweep sweep(analysis);
         for (int i = 0; i < count; ++i) {
             const double x = position_at(i);
-            const SharpBounds bounds = sharp_bounds_at(analysis, x);
+            const SharpBounds bounds = sweep.at(x);
             keep(x, bounds.lower_bound, bounds.upper_bound);
         }
         return envelope;

@@ -44,8 +44,10 @@ SharpAnalysis sharp_analysis(Support support, double lower, double upper, const 
     return analyse_moments(support_index(support), lower, upper, moments, static_cast<int>(count));
 }
 
-SharpBounds sharp_bounds(const SharpAnalysis& analysis, double position) {
-    return sharp_bounds_at(analysis, position);
+// Positions in their order are one sweep (each one's node searches start from
+// the nodes of the positions before), as vendrill-cli answers them.
+SharpBounds sharp_bounds(SharpSweep& sweep, double position) {
+    return sweep.at(position);
 }
 
 // --- Requests and their checks ---
@@ -280,8 +282,9 @@ struct Analysis {
 
 void sharp_row(const SharpAnalysis& analysis, const double* x, std::size_t count, double* lower,
                double* upper) {
+    SharpSweep sweep(analysis);
     for (std::size_t i = 0; i < count; ++i) {
-        const SharpBounds bounds = sharp_bounds(analysis, x[i]);
+        const SharpBounds bounds = sharp_bounds(sweep, x[i]);
         lower[i] = bounds.lower_bound;
         upper[i] = bounds.upper_bound;
         keep_finite(lower[i], upper[i]);

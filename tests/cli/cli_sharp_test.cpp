@@ -207,7 +207,8 @@ void PrintTo(const Sharp& c, std::ostream* os) {
 }
 
 // Every number the binary prints reads back bit for bit as the value the
-// sharp library computes in this process for the same request.
+// sharp library computes in this process for the same request (the positions
+// in their order, as one sweep).
 TEST_P(SharpMatchesLibraryTest, JsonNumbersAreTheLibrarysValuesExactly) {
     const Sharp& c = GetParam();
     ScratchFolder folder;
@@ -219,10 +220,11 @@ TEST_P(SharpMatchesLibraryTest, JsonNumbersAreTheLibrarysValuesExactly) {
     const std::vector<double> moments = numbers(c.moments);
     const SharpAnalysis analysis =
         analyse_moments(c.type, c.lower, c.upper, moments.data(), static_cast<int>(moments.size()));
+    SharpSweep sweep(analysis);
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const json& row = rows[i];
         const double x = std::stod(c.positions[i]);
-        const SharpBounds expected = sharp_bounds_at(analysis, x);
+        const SharpBounds expected = sweep.at(x);
         EXPECT_EQ(bits(row["position"].get<double>()), bits(x));
         EXPECT_EQ(bits(row["lower_bound"].get<double>()), bits(expected.lower_bound)) << row;
         EXPECT_EQ(bits(row["upper_bound"].get<double>()), bits(expected.upper_bound)) << row;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 // The sampled band: the same numbers as asking the methods position by
-// position, no error log while sampling, and a default range that fits the
-// support and the spread.
+// position (the sharp method as one sweep over them), no error log while
+// sampling, and a default range that fits the support and the spread.
 
 #include "estimation/envelope.h"
 
@@ -35,12 +35,14 @@ TEST_P(EnvelopeEqualsPointwise, BitForBit) {
         analyse_moments(support_index(request.support), request.lower, request.upper,
                         request.moments.data(), static_cast<int>(request.moments.size()));
     EstimationContext quiet = test_support::quiet_context();
+    // The sharp curve is one sweep over the positions in their order.
+    SharpSweep sweep(analysis);
     for (std::size_t i = 0; i < band.position.size(); ++i) {
         const double x = band.position[i];
         double lower = 0;
         double upper = 1;
         if (request.method == Method::sharp) {
-            const SharpBounds b = sharp_bounds_at(analysis, x);
+            const SharpBounds b = sweep.at(x);
             lower = b.lower_bound;
             upper = b.upper_bound;
         } else {

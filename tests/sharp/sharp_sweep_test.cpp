@@ -42,7 +42,7 @@ std::vector<SweepCase> sweep_cases() {
         cases.push_back({clusters, {2, 0.0, 1.0}, count});
     for (const KnownDistribution& law : known_distributions())
         for (const SupportChoice& support : supports_of(law))
-            for (int count : {5, 9, 15})
+            for (int count : {5, 7, 9, 15})
                 cases.push_back({law, support, count});
     return cases;
 }
