@@ -14,12 +14,18 @@
 // position (estimate(), an analysis each call) and a sweep (one
 // ClassicEstimation asked at position after position), next to the drivers
 // on the same sweep.
+//
+// Every row counts the heap allocations of one call (allocations_per_call):
+// this program replaces the global operator new with one that counts.
 
 #include <benchmark/benchmark.h>
 
+#include <atomic>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -33,6 +39,55 @@
 #include "numeric/vector.h"
 
 namespace {
+
+std::atomic<unsigned long long> allocations{0};
+
+void* counted_allocation(std::size_t size) {
+    allocations.fetch_add(1, std::memory_order_relaxed);
+    return std::malloc(size == 0 ? 1 : size);
+}
+
+} // namespace
+
+// Every form of operator new goes through the counter; the matching deletes
+// free what malloc gave.
+void* operator new(std::size_t size) {
+    if (void* p = counted_allocation(size))
+        return p;
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) {
+    return operator new(size);
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    return counted_allocation(size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+    return counted_allocation(size);
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    std::free(p);
+}
+
+namespace {
+
+// Heap allocations a call made since `before` (a reading of the counter).
+void count_allocations(benchmark::State& state, unsigned long long before) {
+    const unsigned long long made = allocations.load(std::memory_order_relaxed) - before;
+    state.counters["allocations_per_call"] =
+        state.iterations() == 0
+            ? 0.0
+            : static_cast<double>(made) / static_cast<double>(state.iterations());
+}
 
 // Tried in this order; 0.35 lies between two atoms of the 3-atom distribution.
 constexpr double positions[] = {0.35, 0.5, 0.65, 0.8, 0.2, 0.1, 0.9};
@@ -111,8 +166,10 @@ void time_driver(benchmark::State& state, Support d, std::vector<double> values,
     const Vector moments(values.data(), static_cast<int>(values.size()));
     const auto log = folder->path() / "timed.log";
     EstimationContext context = context_for(log_on ? &log : nullptr);
+    const unsigned long long before = allocations.load(std::memory_order_relaxed);
     for (auto _ : state)
         benchmark::DoNotOptimize(run_driver(d, moments, position, context));
+    count_allocations(state, before);
     state.counters["reports_per_call"] = reports;
     std::filesystem::remove(log);
 }
@@ -153,12 +210,14 @@ void register_case(Support d, const char* distribution, const std::vector<double
 // The guarded entry point on the interval, error log off.
 void guarded_one_shot(benchmark::State& state, std::vector<double> values, double position) {
     EstimationContext context = context_for(nullptr);
+    const unsigned long long before = allocations.load(std::memory_order_relaxed);
     for (auto _ : state) {
         const Estimate e = estimate(Support::interval, position, lower, upper, values.data(),
                                     static_cast<int>(values.size()), context);
         benchmark::DoNotOptimize(e.lower_bound);
         benchmark::DoNotOptimize(e.upper_bound);
     }
+    count_allocations(state, before);
 }
 
 // Positions of a sweep across (0, 1); an iteration answers one of them.
@@ -172,20 +231,24 @@ void guarded_sweep(benchmark::State& state, std::vector<double> values) {
     const ClassicEstimation estimation(Support::interval, lower, upper, values.data(),
                                        static_cast<int>(values.size()), context);
     std::size_t i = 0;
+    const unsigned long long before = allocations.load(std::memory_order_relaxed);
     for (auto _ : state) {
         const Estimate e = estimation.at(sweep_position(i++));
         benchmark::DoNotOptimize(e.lower_bound);
         benchmark::DoNotOptimize(e.upper_bound);
     }
+    count_allocations(state, before);
 }
 
 void drivers_sweep(benchmark::State& state, std::vector<double> values) {
     EstimationContext context = context_for(nullptr);
     const Vector moments(values.data(), static_cast<int>(values.size()));
     std::size_t i = 0;
+    const unsigned long long before = allocations.load(std::memory_order_relaxed);
     for (auto _ : state)
         benchmark::DoNotOptimize(
             run_driver(Support::interval, moments, sweep_position(i++), context));
+    count_allocations(state, before);
 }
 
 void register_guarded(const char* distribution, const std::vector<double>& values) {

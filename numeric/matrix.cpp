@@ -10,22 +10,6 @@
 
 namespace {
 
-// Allocates the table of n zero-filled rows; on exhausted memory releases
-// what was already made and fails.
-double** allocate_rows(int n) {
-    double** rows = asset(new (std::nothrow) double*[n]());
-    for (int i = 0; i < n; ++i) {
-        rows[i] = new (std::nothrow) double[n]();
-        if (rows[i] == nullptr) {
-            for (int k = 0; k < i; ++k)
-                delete[] rows[k];
-            delete[] rows;
-            fail_out_of_memory();
-        }
-    }
-    return rows;
-}
-
 // Element (i, j) minus the sum over k < count of A[i][k] * A[k][j], the sum
 // taken in increasing k: the value that the elimination leaves in (i, j).
 double reduced(double* const* a, int i, int j, int count) {
@@ -37,23 +21,45 @@ double reduced(double* const* a, int i, int j, int count) {
 
 } // namespace
 
+// The table of n zero-filled rows, inline or in one block; on exhausted
+// memory releases what was already made and fails.
+void Matrix::allocate(int n) {
+    double* cells = inline_cells;
+    rows = inline_rows;
+    if (n > inline_limit) {
+        heap_cells = asset(new (std::nothrow) double[static_cast<long>(n) * n]());
+        heap_rows = new (std::nothrow) double*[n]();
+        if (heap_rows == nullptr) {
+            delete[] heap_cells;
+            heap_cells = nullptr;
+            fail_out_of_memory();
+        }
+        cells = heap_cells;
+        rows = heap_rows;
+    } else {
+        for (int i = 0; i < n * n; ++i)
+            cells[i] = 0.0;
+    }
+    for (int i = 0; i < n; ++i)
+        rows[i] = cells + static_cast<long>(i) * n;
+}
+
 Matrix::Matrix(int n) : rows(nullptr), dimension(n) {
     if (n < 1)
         throw Failure("Matrix::Matrix(int)", "Túl kicsi dimenzió!", FailureCode::computation);
-    rows = allocate_rows(n);
+    allocate(n);
 }
 
-Matrix::Matrix(const Matrix& other)
-    : rows(allocate_rows(other.dimension)), dimension(other.dimension) {
+Matrix::Matrix(const Matrix& other) : rows(nullptr), dimension(other.dimension) {
+    allocate(dimension);
     for (int i = 0; i < dimension; ++i)
         for (int j = 0; j < dimension; ++j)
             rows[i][j] = other.rows[i][j];
 }
 
 Matrix::~Matrix() {
-    for (int i = 0; i < dimension; ++i)
-        delete[] rows[i];
-    delete[] rows;
+    delete[] heap_cells;
+    delete[] heap_rows;
 }
 
 double Matrix::ludet() const {

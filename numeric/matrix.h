@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Matrix: a square array of doubles whose one computation is its determinant.
+// Matrices up to inline_limit rows (the usual determinant sizes) keep their
+// cells inside the object, so they cost no heap allocation; larger ones take
+// one block for the rows.
 
 class Matrix {
 public:
@@ -17,4 +20,13 @@ public:
 
     // Determinant by LU decomposition with partial pivoting; the matrix is unchanged.
     double ludet() const;
+
+private:
+    static constexpr int inline_limit = 8;
+    void allocate(int n);
+
+    double* inline_rows[inline_limit];
+    double inline_cells[inline_limit * inline_limit];
+    double* heap_cells = nullptr;
+    double** heap_rows = nullptr;
 };

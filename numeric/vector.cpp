@@ -23,49 +23,84 @@ void copy_elements(double* target, const double* source, int n) {
 
 } // namespace
 
+double* Vector::storage_for(int n) {
+    if (n <= inline_capacity) {
+        for (int i = 0; i < n; ++i)
+            inline_cells[i] = 0.0;
+        return inline_cells;
+    }
+    return allocate_elements(n);
+}
+
+void Vector::release() {
+    if (!is_inline())
+        delete[] data;
+}
+
 Vector::Vector(int n) : data(nullptr), length(n) {
     if (n < 1)
         throw Failure("Vector::Vector(int)", "Túl kicsi vektor!", FailureCode::computation);
-    data = allocate_elements(n);
+    data = storage_for(n);
 }
 
 Vector::Vector(const double* source, int n) : data(nullptr), length(n) {
     if (n < 1)
         throw Failure("Vector::Vector(double*,int)", "Túl kicsi vektor!", FailureCode::computation);
-    data = allocate_elements(n);
+    data = storage_for(n);
     copy_elements(data, source, n);
 }
 
-Vector::Vector(const Vector& other) : data(allocate_elements(other.length)), length(other.length) {
+Vector::Vector(const Vector& other) : data(storage_for(other.length)), length(other.length) {
     copy_elements(data, other.data, length);
 }
 
 Vector& Vector::operator=(const Vector& other) {
     if (this == &other)
         return *this;
+    if (other.length <= inline_capacity) {
+        release();
+        data = inline_cells;
+        copy_elements(data, other.data, other.length);
+        length = other.length;
+        return *this;
+    }
     // The new array is made before the old one is released, so exhausted
     // memory leaves this vector as it was.
     double* fresh = allocate_elements(other.length);
     copy_elements(fresh, other.data, other.length);
-    delete[] data;
+    release();
     data = fresh;
     length = other.length;
     return *this;
 }
 
 Vector::Vector(Vector&& other) noexcept : data(other.data), length(other.length) {
-    other.data = nullptr;
+    if (other.is_inline()) {
+        data = inline_cells;
+        copy_elements(data, other.data, length);
+    }
+    other.data = other.inline_cells;
     other.length = 0;
 }
 
 Vector& Vector::operator=(Vector&& other) noexcept {
-    std::swap(data, other.data);
-    std::swap(length, other.length);
+    if (this == &other)
+        return *this;
+    release();
+    if (other.is_inline()) {
+        data = inline_cells;
+        copy_elements(data, other.data, other.length);
+    } else {
+        data = other.data;
+    }
+    length = other.length;
+    other.data = other.inline_cells;
+    other.length = 0;
     return *this;
 }
 
 Vector::~Vector() {
-    delete[] data;
+    release();
 }
 
 // The storage keeps its size: only the first length elements count, so

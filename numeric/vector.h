@@ -3,9 +3,15 @@
 // Vector: a length-counted array of doubles that owns its storage.  Moment
 // sequences, polynomial coefficients, support points and masses all travel as
 // Vectors.  Callers index data directly; indices are not validated.
+//
+// Up to inline_capacity elements live inside the object itself (the usual
+// moment counts), so that the many short-lived copies an estimation makes
+// cost no heap allocation; longer vectors take one zero-filled block.
 
 class Vector {
 public:
+    static constexpr int inline_capacity = 16;
+
     double* data;
     int length;
 
@@ -13,7 +19,8 @@ public:
     Vector(const double* source, int n); // copies source[0..n-1]; n < 1 fails
     Vector(const Vector& other);
     Vector& operator=(const Vector& other);
-    // Moving hands the storage over; the source is left empty (length 0).
+    // Moving hands heap storage over (inline elements are copied); the source
+    // is left empty (length 0).
     Vector(Vector&& other) noexcept;
     Vector& operator=(Vector&& other) noexcept;
     ~Vector();
@@ -25,4 +32,12 @@ public:
     void drop(int k);
     // Determinant of the Hankel matrix (v[i+j]), i, j < (length + 1) / 2.
     double luhankeldet() const;
+
+private:
+    bool is_inline() const { return data == inline_cells; }
+    // Storage for n zero-filled elements: the inline cells or a new block.
+    double* storage_for(int n);
+    void release();
+
+    double inline_cells[inline_capacity];
 };

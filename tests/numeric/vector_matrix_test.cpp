@@ -80,6 +80,47 @@ TEST(VectorBasics, MovingHandsTheElementsOver) {
     EXPECT_EQ(elements(target), (std::vector<double>{1, 2}));
 }
 
+// Copies and moves on either side of the inline storage's size (short
+// vectors keep their elements in the object, long ones on the heap): every
+// way a vector gets its elements gives the same elements, independent of the
+// source, and a moved-from vector is empty and usable.
+class VectorStorage : public testing::TestWithParam<std::pair<int, int>> {};
+
+TEST_P(VectorStorage, CopiesAndMovesKeepTheElements) {
+    const auto [length, target_length] = GetParam();
+    std::vector<double> values;
+    for (int i = 0; i < length; ++i)
+        values.push_back(0.5 + i);
+    const Vector source = make_vector(values);
+
+    Vector copied(source);
+    Vector assigned(target_length);
+    assigned = source;
+    Vector moving(source);
+    Vector moved(std::move(moving));
+    Vector move_assigning(source);
+    Vector move_assigned(target_length);
+    move_assigned = std::move(move_assigning);
+    for (Vector* v : {&copied, &assigned, &moved, &move_assigned}) {
+        EXPECT_EQ(elements(*v), values);
+        (*v)[0] = -1.0;
+    }
+    EXPECT_EQ(elements(source), values);
+    for (Vector* emptied : {&moving, &move_assigning}) {
+        EXPECT_EQ(emptied->length, 0);
+        *emptied = source;
+        EXPECT_EQ(elements(*emptied), values);
+    }
+    // Dropping from the front keeps the rest in place.
+    copied.drop(1);
+    EXPECT_EQ(elements(copied), std::vector<double>(values.begin() + 1, values.end()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Lengths, VectorStorage,
+                         testing::Values(std::pair{1, 40}, std::pair{Vector::inline_capacity, 1},
+                                         std::pair{Vector::inline_capacity + 1, 2},
+                                         std::pair{40, 17}, std::pair{40, 3}, std::pair{3, 3}));
+
 struct DropCase {
     int k;
     std::vector<double> left;
@@ -241,6 +282,24 @@ TEST(MatrixBasics, CountConstructorAndCopy) {
     const Matrix copy(m);
     m[0][1] = 6.0;
     EXPECT_EQ(copy[0][1], 5.0);
+}
+
+// Matrices on either side of the inline storage's size: a copy has the same
+// cells and the same determinant, and is independent of the original.
+TEST(MatrixBasics, CopiesOfSmallAndLargeMatrices) {
+    for (int n : {1, 8, 9, 20}) {
+        Matrix m(n);
+        for (int i = 0; i < n; ++i)
+            for (int j = 0; j < n; ++j)
+                m[i][j] = 1.0 / (i + j + 1.0) + (i == j ? 1.0 : 0.0);
+        const Matrix copy(m);
+        const double determinant = m.ludet();
+        EXPECT_EQ(copy.ludet(), determinant) << n;
+        EXPECT_GT(determinant, 1.0) << n;
+        const double corner = m[n - 1][0];
+        m[n - 1][0] = 7.0;
+        EXPECT_EQ(copy[n - 1][0], corner) << n;
+    }
 }
 
 // Failing preconditions: the routine and message in the log and the int thrown.
