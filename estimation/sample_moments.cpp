@@ -96,8 +96,11 @@ void RunningMoments::add(double value) {
     const double before = static_cast<double>(count_);
     const double after = before + 1.0;
     const DoubleDouble mean = sharp_detail::quick_two_sum(mean_, mean_low_);
-    const double delta = sharp_detail::to_double(sharp_detail::add({value, 0.0}, -mean));
-    const double d = delta / after;
+    // The mean moves by delta / (nA + 1), kept in double-double so that its
+    // rounding does not pile up over a long sample.
+    const DoubleDouble delta_dd = sharp_detail::add({value, 0.0}, -mean);
+    const DoubleDouble step = delta_dd / DoubleDouble{after, 0.0};
+    const double d = sharp_detail::to_double(step);
     for (int p = moment_count_ - 1; p >= 2; --p) {
         double increment = 0.0;
         double step = 1.0; // (-d)^k
@@ -112,7 +115,7 @@ void RunningMoments::add(double value) {
         sum_[p] = total.hi;
         low_[p] = total.lo;
     }
-    const DoubleDouble moved = sharp_detail::add(mean, {d, 0.0});
+    const DoubleDouble moved = sharp_detail::add(mean, step);
     mean_ = moved.hi;
     mean_low_ = moved.lo;
     ++count_;
