@@ -97,13 +97,16 @@ fi
 echo "Version $(field "$deb" Version); Depends: $depends"
 
 # README's examples, run by the extracted vendrill-cli in a scratch folder
-# (the classic method may write error.log there).
+# (the classic method may write error.log there) that holds the examples'
+# data files under examples/.
 cli="$unpacked/usr/bin/vendrill-cli"
 examples="$tmp/examples"
 awk '/^    \$ vendrill-cli / { if (n) print ""; sub(/^    \$ vendrill-cli /, ""); print "$ " $0; n++; on = 1; next }
      on && /^    / && !/^    \$ / { sub(/^    /, ""); print; next }
      { on = 0 }' "$root/README.md" >"$examples"
-mkdir -p "$tmp/work"
+mkdir -p "$tmp/work/examples"
+# The examples' data files, where the README's examples name them.
+cp "$root"/examples/*.txt "$tmp/work/examples/"
 count=0
 run_example() {
   local arguments=$1 expected=$2 actual
