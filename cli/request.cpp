@@ -442,11 +442,8 @@ Request validate(const RawArguments& raw, std::FILE* standard_input) {
             static_cast<std::size_t>(minimum_moment_count(request.support)))
             throw InvalidInput(too_few_moments_message(request.support));
         if (request.centre != 0.0 && !all_finite(request.raw_moments()))
-            throw InvalidInput("--method classic: the moments about " +
-                               format_shortest(request.centre) +
-                               " are beyond the range of a double as raw moments, which the "
-                               "classic estimations need; the sharp method takes them as they "
-                               "are");
+            throw InvalidInput("--method classic: " +
+                               raw_moments_out_of_range_message(request.centre));
     } else if (request.moments.empty()) {
         throw InvalidInput(no_moments_message);
     }
