@@ -198,9 +198,14 @@ def _sharp_fields(codes, verdicts, shape):
     """Each position's status and verdict from its status code.  verdicts: for
     each list, its verdict at a position of each status code (four texts),
     the lists in the order of the codes' rows."""
+    if shape == ():  # one list, one position: no arrays
+        code = int(codes[0])
+        return str(_STATUS_NAMES[code]), verdicts[0][code]
     table = np.empty((len(verdicts), 4), dtype=object)
     if verdicts:
         table[...] = verdicts
+    if len(verdicts) == 1:
+        return _shaped(_STATUS_NAMES[codes], shape), _shaped(table[0][codes], shape)
     rows = np.repeat(np.arange(len(verdicts)), codes.size // max(len(verdicts), 1))
     return _shaped(_STATUS_NAMES[codes], shape), _shaped(table[rows, codes], shape)
 
