@@ -502,29 +502,30 @@ PYBIND11_MODULE(_core, m) {
              "L, U and the status codes at the flat float64 positions x, from this analysis.");
 
     m.def("analyse", &analyse, py::arg("support"), py::arg("lower"), py::arg("upper"),
-          py::arg("moments"), py::arg("centre"),
+          py::arg("moments"), py::arg("centre") = 0.0,
           "Checks the request and analyses the moment list (sharp method).");
     m.def("sharp_bounds", &sharp_bounds_once, py::arg("support"), py::arg("lower"),
-          py::arg("upper"), py::arg("moments"), py::arg("x"), py::arg("centre"),
+          py::arg("upper"), py::arg("moments"), py::arg("x"), py::arg("centre") = 0.0,
           "Checks, analyses and answers the flat positions x: (analysis, L, U, status codes).");
     m.def("sharp_bounds_many", &sharp_bounds_many, py::arg("support"), py::arg("lower"),
-          py::arg("upper"), py::arg("moments"), py::arg("x"), py::arg("centre"),
+          py::arg("upper"), py::arg("moments"), py::arg("x"), py::arg("centre") = 0.0,
           "Sharp L, U and status codes of every row of a 2-D moment array at the positions x, "
           "with each row's moments used, verdicts by status code and atoms.");
     m.def("classic_bounds", &classic_bounds, py::arg("support"), py::arg("lower"), py::arg("upper"),
-          py::arg("moments"), py::arg("x"), py::arg("log"), py::arg("centre"),
+          py::arg("moments"), py::arg("x"), py::arg("log"), py::arg("centre") = 0.0,
           "Classic L, U, outcome and guard verdict (0 none, 1 widened, 2 infeasible) at the "
           "flat positions x; log: the error log's path or None.");
     m.def("classic_bounds_many", &classic_bounds_many, py::arg("support"), py::arg("lower"),
-          py::arg("upper"), py::arg("moments"), py::arg("x"), py::arg("log"), py::arg("centre"),
+          py::arg("upper"), py::arg("moments"), py::arg("x"), py::arg("log"),
+          py::arg("centre") = 0.0,
           "Classic L, U, outcome and guard verdict of every row of a 2-D moment array at the "
           "positions x.");
     m.def("default_span", &span_of, py::arg("method"), py::arg("support"), py::arg("lower"),
-          py::arg("upper"), py::arg("moments"), py::arg("position"), py::arg("centre"),
+          py::arg("upper"), py::arg("moments"), py::arg("position"), py::arg("centre") = 0.0,
           "The range of positions a picture of the band shows: (from, to).");
     m.def("envelope", &envelope_of, py::arg("method"), py::arg("support"), py::arg("lower"),
           py::arg("upper"), py::arg("moments"), py::arg("start"), py::arg("stop"), py::arg("count"),
-          py::arg("centre"), "L(x) and U(x) sampled at count positions from start to stop.");
+          py::arg("centre") = 0.0, "L(x) and U(x) sampled at count positions from start to stop.");
     m.def(
         "tail_bounds",
         [](const Doubles& lower, const Doubles& upper) {
