@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <charconv>
+#include <cmath>
 #include <cstring>
 #include <nlohmann/json.hpp>
 
@@ -31,57 +32,133 @@ std::string display_number(double value) {
     return to_chars_text(value, 15);
 }
 
-// The fields both methods share, first in every row.  ordered_json keeps the
-// keys in the documented order.  A limit the support does not have is null.
-static nlohmann::ordered_json common_fields(const Request& request, const ResultRow& row) {
-    nlohmann::ordered_json object;
-    object["type"] = support_index(request.support);
-    object["position"] = row.position;
-    object["lower"] = nullptr;
-    if (request.support != Support::whole)
-        object["lower"] = request.lower;
-    object["upper"] = nullptr;
-    if (request.support == Support::interval)
-        object["upper"] = request.upper;
-    object["lower_bound"] = row.lower_bound;
-    object["upper_bound"] = row.upper_bound;
-    object["upper_tail_max"] = upper_tail_max(row.lower_bound);
-    object["upper_tail_min"] = upper_tail_min(row.upper_bound);
-    return object;
+namespace {
+
+// A number as the JSON library writes one: the shortest digits that read
+// back by its own algorithm (so that a row is the same text byte for byte as
+// the serialised object would be), null where the value is no finite number.
+void append_json_number(std::string& text, double value) {
+    if (!std::isfinite(value)) {
+        text += "null";
+        return;
+    }
+    char buffer[64];
+    const char* end = nlohmann::detail::to_chars(buffer, buffer + sizeof buffer, value);
+    text.append(buffer, static_cast<std::size_t>(end - buffer));
 }
 
+void append_integer(std::string& text, long long value) {
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    text.append(buffer, result.ptr);
+}
+
+// A JSON string with the JSON library's escapes.
+void append_json_string(std::string& text, const std::string& value) {
+    text += nlohmann::json(value).dump();
+}
+
+void append_round_trip(std::string& text, double value) {
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    text.append(buffer, result.ptr);
+}
+
+// The part of a row that depends only on the request: after the type and
+// the position, the limits (null where the support has none) up to the key
+// of L.
+std::string limits_text(const Request& request) {
+    std::string text = ",\"lower\":";
+    if (request.support != Support::whole)
+        append_json_number(text, request.lower);
+    else
+        text += "null";
+    text += ",\"upper\":";
+    if (request.support == Support::interval)
+        append_json_number(text, request.upper);
+    else
+        text += "null";
+    text += ",\"lower_bound\":";
+    return text;
+}
+
+// The fields both methods share, first in every row, in the documented
+// order: the type, the position, the limits, L and U and the tail bounds.
+void append_common_fields(std::string& text, const Request& request, const std::string& limits,
+                          const ResultRow& row) {
+    text += "{\"type\":";
+    append_integer(text, support_index(request.support));
+    text += ",\"position\":";
+    append_json_number(text, row.position);
+    text += limits;
+    append_json_number(text, row.lower_bound);
+    text += ",\"upper_bound\":";
+    append_json_number(text, row.upper_bound);
+    text += ",\"upper_tail_max\":";
+    append_json_number(text, upper_tail_max(row.lower_bound));
+    text += ",\"upper_tail_min\":";
+    append_json_number(text, upper_tail_min(row.upper_bound));
+}
+
+void append_classic_fields(std::string& text, const Request& request, const ResultRow& row) {
+    text += ",\"outcome\":";
+    append_integer(text, outcome_index(row.outcome));
+    text += ",\"verdict\":";
+    append_json_string(text, verdict_message(request.support, row.outcome, row.guard));
+    text += "}";
+}
+
+// The sharp fields after the common ones, to the closing brace: they depend
+// on the analysis and the position's status only.
+std::string sharp_fields(const SharpAnalysis& analysis, SharpStatus status) {
+    std::string text = ",\"method\":\"sharp\",\"status\":";
+    append_json_string(text, status_name(status));
+    text += ",\"moments_used\":";
+    append_integer(text, analysis.moments_used);
+    text += ",\"verdict\":";
+    append_json_string(text, sharp_verdict_text(analysis, status));
+    if (analysis.status == SharpStatus::determinate) {
+        text += ",\"atoms\":[";
+        for (std::size_t i = 0; i < analysis.atoms.size(); ++i) {
+            text += i == 0 ? "[" : ",[";
+            append_json_number(text, analysis.atoms[i].point);
+            text += ",";
+            append_json_number(text, analysis.atoms[i].mass);
+            text += "]";
+        }
+        text += "]";
+    }
+    text += "}";
+    return text;
+}
+
+} // namespace
+
 std::string json_row(const Request& request, const ResultRow& row) {
-    nlohmann::ordered_json object = common_fields(request, row);
-    object["outcome"] = outcome_index(row.outcome);
-    object["verdict"] = verdict_message(request.support, row.outcome, row.guard);
-    return object.dump();
+    std::string text;
+    append_common_fields(text, request, limits_text(request), row);
+    append_classic_fields(text, request, row);
+    return text;
 }
 
 std::string sharp_json_row(const Request& request, const SharpAnalysis& analysis,
                            const ResultRow& row) {
-    nlohmann::ordered_json object = common_fields(request, row);
-    object["method"] = "sharp";
-    object["status"] = status_name(row.status);
-    object["moments_used"] = analysis.moments_used;
-    object["verdict"] = sharp_verdict_text(analysis, row.status);
-    if (analysis.status == SharpStatus::determinate) {
-        nlohmann::ordered_json atoms = nlohmann::ordered_json::array();
-        for (const SharpAtom& atom : analysis.atoms)
-            atoms.push_back({atom.point, atom.mass});
-        object["atoms"] = std::move(atoms);
-    }
-    return object.dump();
+    std::string text;
+    append_common_fields(text, request, limits_text(request), row);
+    text += sharp_fields(analysis, row.status);
+    return text;
 }
 
 ResultWriter::ResultWriter(std::FILE* out, const Request& request, std::uint64_t position_count,
                            const SharpAnalysis* sharp)
-    : out_(out), request_(request), sharp_(sharp), several_(position_count > 1) {}
+    : out_(out), request_(request), sharp_(sharp), several_(position_count > 1),
+      limits_(limits_text(request)) {}
 
 OutputFailure::OutputFailure(int error) : std::runtime_error(std::strerror(error)), error_(error) {}
 
 // The stream is buffered: a failed write shows when a row fills the buffer,
 // which is checked after every row.
-void ResultWriter::emit(const std::string& text) {
+void ResultWriter::emit(std::string_view text) {
     errno = 0;
     if (std::fwrite(text.data(), 1, text.size(), out_) != text.size() || std::ferror(out_) != 0)
         throw OutputFailure(errno != 0 ? errno : EIO);
@@ -95,23 +172,46 @@ void ResultWriter::begin() {
         emit("[\n");
 }
 
-std::string ResultWriter::json_text(const ResultRow& row) const {
-    std::string text;
+// Rows have a fixed shape, so each is written field by field into one
+// reused buffer; the sharp fields after the numbers are made once for each
+// status the positions have.
+void ResultWriter::json_text(const ResultRow& row) {
+    line_.clear();
     if (several_ && written_ > 0)
-        text = ",\n";
-    text += sharp_ ? sharp_json_row(request_, *sharp_, row) : json_row(request_, row);
+        line_ += ",\n";
+    append_common_fields(line_, request_, limits_, row);
+    if (sharp_) {
+        const auto index = static_cast<std::size_t>(row.status);
+        if (index >= sharp_tails_.size())
+            sharp_tails_.resize(index + 1);
+        std::optional<std::string>& tail = sharp_tails_[index];
+        if (!tail)
+            tail = sharp_fields(*sharp_, row.status);
+        line_ += *tail;
+    } else {
+        append_classic_fields(line_, request_, row);
+    }
     if (!several_)
-        text += "\n";
-    return text;
+        line_ += "\n";
 }
 
-std::string ResultWriter::csv_line(const ResultRow& row) const {
-    const std::string last =
-        sharp_ ? std::string(status_name(row.status)) : std::to_string(outcome_index(row.outcome));
-    return round_trip_number(row.position) + "," + round_trip_number(row.lower_bound) + "," +
-           round_trip_number(row.upper_bound) + "," +
-           round_trip_number(upper_tail_max(row.lower_bound)) + "," +
-           round_trip_number(upper_tail_min(row.upper_bound)) + "," + last + "\n";
+void ResultWriter::csv_line(const ResultRow& row) {
+    line_.clear();
+    append_round_trip(line_, row.position);
+    line_ += ",";
+    append_round_trip(line_, row.lower_bound);
+    line_ += ",";
+    append_round_trip(line_, row.upper_bound);
+    line_ += ",";
+    append_round_trip(line_, upper_tail_max(row.lower_bound));
+    line_ += ",";
+    append_round_trip(line_, upper_tail_min(row.upper_bound));
+    line_ += ",";
+    if (sharp_)
+        line_ += status_name(row.status);
+    else
+        append_integer(line_, outcome_index(row.outcome));
+    line_ += "\n";
 }
 
 std::string ResultWriter::text_block(const ResultRow& row) const {
@@ -138,10 +238,12 @@ std::string ResultWriter::text_block(const ResultRow& row) const {
 void ResultWriter::write(const ResultRow& row) {
     switch (request_.format) {
     case OutputFormat::json:
-        emit(json_text(row));
+        json_text(row);
+        emit(line_);
         break;
     case OutputFormat::csv:
-        emit(csv_line(row));
+        csv_line(row);
+        emit(line_);
         break;
     case OutputFormat::text:
         emit(text_block(row));

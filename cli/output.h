@@ -5,8 +5,11 @@
 // for its results.  Numbers always use '.' as the decimal point.
 
 #include <cstdio>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "cli/request.h"
 #include "estimation/estimate.h"
@@ -73,9 +76,10 @@ public:
     void end();
 
 private:
-    void emit(const std::string& text);
-    std::string json_text(const ResultRow& row) const;
-    std::string csv_line(const ResultRow& row) const;
+    void emit(std::string_view text);
+    // Each fills line_ with the text of one row.
+    void json_text(const ResultRow& row);
+    void csv_line(const ResultRow& row);
     std::string text_block(const ResultRow& row) const;
 
     std::FILE* out_;
@@ -83,6 +87,13 @@ private:
     const SharpAnalysis* sharp_;
     bool several_;
     std::uint64_t written_ = 0;
+    // The JSON rows' limits, the same in every row.
+    std::string limits_;
+    // The sharp JSON rows' fields after the numbers, by status, made at the
+    // first row of that status.
+    std::vector<std::optional<std::string>> sharp_tails_;
+    // The row being written, its storage kept from row to row.
+    std::string line_;
 };
 
 } // namespace vendrill::cli

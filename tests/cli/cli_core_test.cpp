@@ -12,9 +12,11 @@
 #include <nlohmann/json.hpp>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "cli/output.h"
 #include "cli/request.h"
+#include "estimation/tail_bounds.h"
 
 using namespace vendrill::cli;
 
@@ -202,6 +204,126 @@ TEST(JsonRow, DoublesReadBackExactly) {
             check(v);
     }
 }
+
+// The rows are written field by field; they must be the text that the JSON
+// library makes of the same object, byte for byte.
+nlohmann::ordered_json expected_row(const Request& request, const SharpAnalysis* analysis,
+                                    const ResultRow& row) {
+    nlohmann::ordered_json o;
+    o["type"] = support_index(request.support);
+    o["position"] = row.position;
+    o["lower"] = nullptr;
+    if (request.support != Support::whole)
+        o["lower"] = request.lower;
+    o["upper"] = nullptr;
+    if (request.support == Support::interval)
+        o["upper"] = request.upper;
+    o["lower_bound"] = row.lower_bound;
+    o["upper_bound"] = row.upper_bound;
+    o["upper_tail_max"] = upper_tail_max(row.lower_bound);
+    o["upper_tail_min"] = upper_tail_min(row.upper_bound);
+    if (analysis == nullptr) {
+        o["outcome"] = outcome_index(row.outcome);
+        o["verdict"] = verdict_message(request.support, row.outcome, row.guard);
+        return o;
+    }
+    o["method"] = "sharp";
+    o["status"] = status_name(row.status);
+    o["moments_used"] = analysis->moments_used;
+    o["verdict"] = sharp_verdict_text(*analysis, row.status);
+    if (analysis->status == SharpStatus::determinate) {
+        nlohmann::ordered_json atoms = nlohmann::ordered_json::array();
+        for (const SharpAtom& atom : analysis->atoms)
+            atoms.push_back({atom.point, atom.mass});
+        o["atoms"] = std::move(atoms);
+    }
+    return o;
+}
+
+// What a ResultWriter writes for these rows (one FILE in memory).
+std::string written(const Request& request, const SharpAnalysis* analysis,
+                    const std::vector<ResultRow>& rows) {
+    char* buffer = nullptr;
+    std::size_t size = 0;
+    std::FILE* out = open_memstream(&buffer, &size);
+    {
+        ResultWriter writer(out, request, rows.size(), analysis);
+        writer.begin();
+        for (const ResultRow& row : rows)
+            writer.write(row);
+        writer.end();
+    }
+    std::fclose(out);
+    std::string text(buffer, size);
+    std::free(buffer);
+    return text;
+}
+
+struct StreamCase {
+    const char* name;
+    Support support;
+    std::vector<double> moments; // empty: the classic method
+};
+
+class JsonStream : public ::testing::TestWithParam<StreamCase> {};
+
+TEST_P(JsonStream, RowsAreTheSerialisedObjects) {
+    const StreamCase& c = GetParam();
+    Request request;
+    request.support = c.support;
+    request.format = OutputFormat::json;
+    request.lower = -0.0;
+    request.upper = 1e21;
+    std::optional<SharpAnalysis> analysis;
+    if (!c.moments.empty())
+        analysis = analyse_moments(support_index(c.support), 0.0, 1.0, c.moments.data(),
+                                   static_cast<int>(c.moments.size()));
+    const SharpAnalysis* sharp = analysis ? &*analysis : nullptr;
+    // Numbers of every form the writer meets: integral, tiny, huge, negative
+    // zero, subnormal, and random bits; statuses and outcomes of every kind.
+    std::vector<double> values = {0.0,  -0.0, 1.0, 0.5,  1e-7, 1.5e-300,   5e-324,
+                                  1e21, 1e-5, 0.1, 1e15, 1e16, 123456789.0};
+    std::mt19937_64 bits(15);
+    while (values.size() < 400) {
+        const double v = std::bit_cast<double>(bits());
+        if (std::isfinite(v))
+            values.push_back(v);
+    }
+    std::vector<ResultRow> rows;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        ResultRow row{values[i], std::fabs(values[(i + 1) % values.size()]) * 1e-300,
+                      values[(i * 7) % values.size()]};
+        row.outcome = static_cast<Outcome>(i % 4);
+        row.guard = static_cast<GuardVerdict>(i % 3);
+        row.status = static_cast<SharpStatus>(i % 4);
+        rows.push_back(row);
+    }
+    std::string expected_array = "[\n";
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const std::string expected = expected_row(request, sharp, rows[i]).dump();
+        const std::string row =
+            sharp ? sharp_json_row(request, *sharp, rows[i]) : json_row(request, rows[i]);
+        ASSERT_EQ(row, expected) << i;
+        expected_array += (i == 0 ? "" : ",\n") + expected;
+    }
+    expected_array += "\n]\n";
+    const std::string stream = written(request, sharp, rows);
+    EXPECT_TRUE(stream == expected_array);
+    EXPECT_EQ(nlohmann::json::parse(stream).size(), rows.size());
+    // One position: one object and a line end.
+    EXPECT_EQ(written(request, sharp, {rows[3]}),
+              expected_row(request, sharp, rows[3]).dump() + "\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, JsonStream,
+    ::testing::Values(StreamCase{"classic_whole", Support::whole, {}},
+                      StreamCase{"classic_half", Support::half, {}},
+                      StreamCase{"classic_interval", Support::interval, {}},
+                      StreamCase{"sharp_uniform", Support::interval, {1, 0.5, 1.0 / 3, 0.25, 0.2}},
+                      StreamCase{"determinate_coin", Support::whole, {1, 0, 1, 0, 1}},
+                      StreamCase{"infeasible", Support::half, {1, -1, 1}}),
+    [](const ::testing::TestParamInfo<StreamCase>& info) { return std::string(info.param.name); });
 
 // A comma-decimal locale must not leak into the output or the parsing.
 TEST(Locale, NumbersKeepTheDecimalPointUnderACommaLocale) {
