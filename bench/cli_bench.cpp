@@ -6,6 +6,11 @@
 // moments of the uniform distribution (every position a full Radau rule).  Standard
 // output and standard error go to /dev/null; the time is wall-clock time from
 // spawning the process to reaping it.
+//
+// Long sweeps (200,000 positions, sharp method) in each output format give
+// the cost a position of a whole run (us_per_position, start-up included);
+// and one-position runs stand next to a program that only prints one line,
+// started the same way, for the cost of vendrill-cli's start-up.
 
 #include <benchmark/benchmark.h>
 
@@ -30,10 +35,11 @@ struct Run {
     std::vector<double> (*moments)(int);
 };
 
-std::vector<std::string> cli_arguments(const Run& run) {
+std::vector<std::string> cli_arguments(const Run& run, const std::string& positions = "0:1:10000",
+                                       const char* format = "csv") {
     std::vector<std::string> arguments = {
-        VENDRILL_CLI_PATH, "--type",    "2",        "--lower", "0",        "--upper", "1",
-        "--positions",     "0:1:10000", "--format", "csv",     "--method", run.method};
+        VENDRILL_CLI_PATH, "--type",  "2",        "--lower", "0",        "--upper", "1",
+        "--positions",     positions, "--format", format,    "--method", run.method};
     if (!run.log_on)
         arguments.push_back("--no-log");
     arguments.push_back("--");
@@ -107,6 +113,72 @@ BENCHMARK_CAPTURE(cli_10000_positions, sharp_uniform,
     ->UseRealTime()
     ->Iterations(3);
 
+constexpr int sweep_positions = 200000;
+
+void cli_sweep(benchmark::State& state, Run run, const char* format) {
+    const bench_support::ScratchFolder folder;
+    const auto arguments = cli_arguments(run, "0:1:" + std::to_string(sweep_positions), format);
+    for (auto _ : state)
+        if (run_once(arguments, folder.path()) != 0) {
+            state.SkipWithError("vendrill-cli did not exit with status 0");
+            break;
+        }
+    // Seconds a position: the rate of positions, inverted.
+    state.counters["us_per_position"] =
+        benchmark::Counter(sweep_positions * 1e-6, benchmark::Counter::kIsIterationInvariantRate |
+                                                       benchmark::Counter::kInvert);
+}
+
+void register_sweeps() {
+    const struct {
+        const char* name;
+        std::vector<double> (*moments)(int);
+    } lists[] = {{"three_atoms", bench_support::three_atom_moments},
+                 {"uniform", bench_support::uniform_moments}};
+    for (const auto& list : lists)
+        for (const char* format : {"csv", "text", "json"})
+            benchmark::RegisterBenchmark(
+                (std::string("cli_sweep/") + list.name + "/" + format).c_str(), cli_sweep,
+                Run{"sharp", false, list.moments}, format)
+                ->Unit(benchmark::kMillisecond)
+                ->UseRealTime()
+                ->Iterations(3);
+}
+
+// One process: vendrill-cli answering one position, or the one-line program.
+void start_up(benchmark::State& state, bool cli) {
+    const bench_support::ScratchFolder folder;
+    std::vector<std::string> arguments = {PRINT_LINE_PATH};
+    if (cli) {
+        arguments = {VENDRILL_CLI_PATH, "--type", "2",        "--lower", "0", "--upper", "1",
+                     "--position",      "0.3",    "--no-log", "--"};
+        for (double m : bench_support::uniform_moments(9))
+            arguments.push_back(vendrill::cli::round_trip_number(m));
+    }
+    for (auto _ : state)
+        if (run_once(arguments, folder.path()) != 0) {
+            state.SkipWithError("the program did not exit with status 0");
+            break;
+        }
+}
+
+BENCHMARK_CAPTURE(start_up, print_one_line, false)
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime()
+    ->Iterations(300);
+BENCHMARK_CAPTURE(start_up, vendrill_cli_one_position, true)
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime()
+    ->Iterations(300);
+
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    register_sweeps();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

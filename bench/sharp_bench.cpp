@@ -7,6 +7,8 @@
 // (whole line; the double analysis settles it), two clusters of width 1e-4
 // on an interval and 5 atoms, three of them 0.01 apart, on a half-line (both
 // redone in double-double).  The label says which precision the analysis used.
+// sharp_sweep: the same lists' positions in order, 1,000 across the range, as
+// one SharpSweep answers them (a sweep, an envelope, a vendrill-cli run).
 
 #include <benchmark/benchmark.h>
 
@@ -118,6 +120,23 @@ void position_cost(benchmark::State& state, const Case& c) {
     state.SetLabel(label(analysis));
 }
 
+void sweep_cost(benchmark::State& state, const Case& c) {
+    int count = static_cast<int>(state.range(0));
+    std::vector<double> m = c.moments(count);
+    SharpAnalysis analysis = analyse_moments(c.type, c.lower, c.upper, m.data(), count);
+    constexpr int steps = 1000;
+    SharpSweep sweep(analysis);
+    int i = 0;
+    for (auto _ : state) {
+        const double x = c.lower + (c.upper - c.lower) * (i + 0.5) / steps;
+        SharpBounds bounds = sweep.at(x);
+        benchmark::DoNotOptimize(bounds.lower_bound);
+        benchmark::DoNotOptimize(bounds.upper_bound);
+        i = (i + 1) % steps;
+    }
+    state.SetLabel(label(analysis));
+}
+
 void register_all() {
     for (const Case& c : cases) {
         auto* analysis =
@@ -126,7 +145,9 @@ void register_all() {
         auto* position =
             benchmark::RegisterBenchmark((std::string("sharp_position/") + c.name).c_str(),
                                          [&c](benchmark::State& s) { position_cost(s, c); });
-        for (auto* b : {analysis, position}) {
+        auto* sweep = benchmark::RegisterBenchmark((std::string("sharp_sweep/") + c.name).c_str(),
+                                                   [&c](benchmark::State& s) { sweep_cost(s, c); });
+        for (auto* b : {analysis, position, sweep}) {
             b->ArgName("n")->Unit(benchmark::kMicrosecond);
             for (int count : c.counts)
                 b->Arg(count);
