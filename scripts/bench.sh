@@ -61,3 +61,10 @@ grep -h -E '^plot_sample_and_draw/.*_median' "$results/plot.txt" || true
 echo "  target: <= 50 ms"
 grep -h -E '10\^5 positions|one position' "$results/python.txt" || true
 echo "  targets: 10^5 positions within x1.5 of the C++ loop; a one-position call's overhead <= 20 us"
+grep -h -E '^sharp_sweep/uniform_interval/n:(9|15)_median' "$results/sharp.txt" || true
+echo "  targets: a position of a sweep <= 0.35 us at 9 moments, <= 1 us at 15"
+grep -h -E '^estimate_bounded/uniform/n:9/.*all_succeed_median' "$results/drivers.txt" || true
+echo "  target: <= 8 us (allocations_per_call counted)"
+grep -h -E '^(cli_sweep|start_up)/.*_median' "$results/cli.txt" || true
+echo "  targets: a CSV sweep <= 0.65 us a position, JSON rows within 0.5 us, CSV within 0.25 us;"
+echo "  one position <= 0.3 ms above print_one_line"
