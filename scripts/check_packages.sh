@@ -80,7 +80,11 @@ dpkg-deb -x "$deb" "$unpacked"
 check_control "$deb" vendrill
 check_contents "$deb" vendrill "$unpacked"
 depends=$(field "$deb" Depends)
-for lib in libc6 libstdc++6; do
+# vendrill-cli carries the C++ runtime linked in; the dialog, where built,
+# needs the shared one.
+libs=(libc6)
+[[ -f "$unpacked/usr/bin/vendrill" ]] && libs+=(libstdc++6)
+for lib in "${libs[@]}"; do
   [[ ",$depends," == *", $lib "* || ",$depends," == *",$lib "* ]] ||
     fail "vendrill: Depends '$depends' lacks $lib (dpkg-shlibdeps did not run?)"
 done
