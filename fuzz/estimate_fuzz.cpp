@@ -20,7 +20,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (r.moments.empty())
         return 0;
     const int count = static_cast<int>(r.moments.size());
-    const Support support = static_cast<Support>(r.type);
     EstimationContext context;
     context.log_path.reset();
     context.diagnostics = DiagnosticSink(nullptr);
@@ -32,8 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Estimate e;
         try {
             e = in.ConsumeBool()
-                    ? estimate(support, x, r.lower, r.upper, moments, context)
-                    : estimate(support, x, r.lower, r.upper, r.moments.data(), count, context);
+                    ? estimate(r.support, x, r.lower, r.upper, moments, context)
+                    : estimate(r.support, x, r.lower, r.upper, r.moments.data(), count, context);
         } catch (const Failure&) {
             continue; // no memory for the copy: the caller's to report
         }

@@ -41,7 +41,7 @@ using Doubles = py::array_t<double, py::array::c_style>;
 
 SharpAnalysis sharp_analysis(Support support, double lower, double upper, const double* moments,
                              std::size_t count) {
-    return analyse_moments(support_index(support), lower, upper, moments, static_cast<int>(count));
+    return analyse_moments(support, lower, upper, moments, static_cast<int>(count));
 }
 
 SharpBounds sharp_bounds(const SharpAnalysis& analysis, double position) {

@@ -71,7 +71,7 @@ struct SharpAnalysis {
     bool extended_precision = false;
 
     // --- state for the positions ---
-    int type = 0;
+    Support support = Support::whole;
     double lower = 0.0;
     double upper = 0.0;
     sharp_detail::Units units{};
@@ -83,12 +83,9 @@ struct SharpAnalysis {
 
 // lower is read for the half-line and the interval, upper for the interval.
 // moments[0..count-1] are E[(X - centre)^j] for j = 0 .. count-1 (raw moments
-// with the default centre 0).
+// with the default centre 0).  A support value outside the three (a cast
+// from a bad number) gives status invalid, "Unknown support type.".
 SharpAnalysis analyse_moments(Support support, double lower, double upper, const double* moments,
-                              int count, double centre = 0.0);
-// The same with the support numbered 0, 1, 2 (another number: status invalid,
-// "Unknown support type.").  Kept for callers not yet moved to Support.
-SharpAnalysis analyse_moments(int type, double lower, double upper, const double* moments,
                               int count, double centre = 0.0);
 
 struct SharpBounds {
