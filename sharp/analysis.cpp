@@ -17,7 +17,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <string>
+#include <vector>
 
 using namespace sharp_detail;
 
@@ -212,6 +214,46 @@ void keep_run(WeightRun& run, const Recurrence& rec) {
     }
 }
 
+// The analysis of the support without its far limits (far_limit): the
+// whole line, the half-line [lower, inf), or for (-inf, upper] the half-line
+// [-upper, inf) of -X, whose moments about -centre are (-1)^j c_j.  Every
+// distribution on the support lies on the weaker one, so its bounds hold;
+// a half-line's are met with the whole line's, which its own arithmetic
+// (the tolerance seen through the kept limit) can leave slightly looser.
+void analyse_without_far_limits(SharpAnalysis& analysis, bool drop_lower, bool drop_upper,
+                                const double* moments, int count, double centre) {
+    const bool keep_upper = has_upper_end(analysis.support) && !drop_upper;
+    SharpAnalysis inner;
+    if (!drop_lower && has_lower_end(analysis.support)) {
+        inner = analyse_moments(Support::half, analysis.lower, 0.0, moments, count, centre);
+    } else if (keep_upper) {
+        std::vector<double> reflected(moments, moments + count);
+        for (int j = 1; j < count; j += 2)
+            reflected[j] = -reflected[j];
+        inner =
+            analyse_moments(Support::half, -analysis.upper, 0.0, reflected.data(), count, -centre);
+        analysis.mirrored = true;
+    } else {
+        inner = analyse_moments(Support::whole, 0.0, 0.0, moments, count, centre);
+    }
+    analysis.status = inner.status;
+    analysis.moments_used = inner.moments_used;
+    analysis.message = inner.message + " Limits of the support more than 1e8 standard deviations "
+                                       "from the mean were left out.";
+    analysis.widening = inner.widening;
+    analysis.extended_precision = inner.extended_precision;
+    analysis.atoms = inner.atoms;
+    if (analysis.mirrored) {
+        std::reverse(analysis.atoms.begin(), analysis.atoms.end());
+        for (SharpAtom& atom : analysis.atoms)
+            atom.point = 0.0 - atom.point; // +0 for an atom at 0, not -0
+    }
+    analysis.weaker = std::make_shared<const SharpAnalysis>(std::move(inner));
+    if (!drop_lower || keep_upper)
+        analysis.whole_line = std::make_shared<const SharpAnalysis>(
+            analyse_moments(Support::whole, 0.0, 0.0, moments, count, centre));
+}
+
 } // namespace
 
 SharpAnalysis analyse_moments(Support support, double lower, double upper, const double* moments,
@@ -266,6 +308,17 @@ SharpAnalysis analyse_moments(Support support, double lower, double upper, const
             set_verdict(analysis, SharpStatus::infeasible, n,
                         "The variance is zero, but the single atom at the mean does not fit "
                         "the moments or the support.");
+        return analysis;
+    }
+
+    // A limit far beyond the spread of the data adds nothing the arithmetic
+    // can resolve, and its powers and products overflow: leave it out.  The
+    // units come from the variance only from three moments on (with fewer
+    // they come from the limits themselves).
+    const bool drop_lower = has_lower_end(support) && u.lower < -far_limit;
+    const bool drop_upper = has_upper_end(support) && u.upper > far_limit;
+    if (n >= 3 && (drop_lower || drop_upper)) {
+        analyse_without_far_limits(analysis, drop_lower, drop_upper, moments, count, centre);
         return analysis;
     }
 

@@ -7,6 +7,7 @@
 // degrees only where its widening is not negligible.
 
 #include "sharp/certificate.h"
+#include "sharp/double_double.h"
 #include "sharp/jacobi.h"
 #include "sharp/recurrence.h"
 #include "sharp/sharp.h"
@@ -344,6 +345,34 @@ Interval law_bounds(const SharpAnalysis& a, const Position& pos, double& below, 
     return result;
 }
 
+bool answered(SharpStatus status) {
+    return status == SharpStatus::sharp || status == SharpStatus::determinate;
+}
+
+// 1 - value, rounded down (below) or up (above): the complement of a bound
+// stays a bound.
+double one_minus(double value, bool above) {
+    DoubleDouble d = two_sum(1.0, -value);
+    if (above && d.lo > 0.0)
+        return std::nextafter(d.hi, 2.0);
+    if (!above && d.lo < 0.0)
+        return std::nextafter(d.hi, -1.0);
+    return d.hi;
+}
+
+// The bounds of X at x from those of -X at -x: P(X < x) = 1 - P(-X <= -x)
+// and P(X <= x) = 1 - P(-X < -x).
+SharpBounds reflected(const SharpBounds& b) {
+    SharpBounds result = b;
+    result.lower_bound = clamp01(one_minus(b.upper_bound, false));
+    result.upper_bound = clamp01(one_minus(b.lower_bound, true));
+    if (b.weight == SharpWeight::above_lower)
+        result.weight = SharpWeight::below_upper;
+    else if (b.weight == SharpWeight::below_upper)
+        result.weight = SharpWeight::above_lower;
+    return result;
+}
+
 } // namespace
 
 SharpBounds sharp_bounds_at(const SharpAnalysis& analysis, double position) {
@@ -364,6 +393,23 @@ SharpBounds sharp_bounds_at(const SharpAnalysis& analysis, double position) {
         result.lower_bound = 1.0;
         result.upper_bound = 1.0;
         return result;
+    }
+    if (analysis.weaker) {
+        // A far limit was left out: the weaker support answers inside, a
+        // half-line's bounds met with the whole line's (both hold).
+        SharpBounds bounds = analysis.mirrored
+                                 ? reflected(sharp_bounds_at(*analysis.weaker, -position))
+                                 : sharp_bounds_at(*analysis.weaker, position);
+        if (analysis.whole_line && answered(bounds.status)) {
+            SharpBounds line = sharp_bounds_at(*analysis.whole_line, position);
+            if (answered(line.status)) {
+                bounds.lower_bound = std::max(bounds.lower_bound, line.lower_bound);
+                bounds.upper_bound = std::min(bounds.upper_bound, line.upper_bound);
+                if (bounds.lower_bound > bounds.upper_bound)
+                    std::swap(bounds.lower_bound, bounds.upper_bound);
+            }
+        }
+        return bounds;
     }
     Position pos;
     const Units& u = analysis.units;

@@ -38,6 +38,7 @@
 #include "sharp/detail.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,14 @@ struct SharpAnalysis {
     std::uint32_t candidates = 0; // bit dd: the forms of degree dd are usable
     int top_degree = -1;          // largest usable degree (status sharp)
     sharp_detail::Discrete law{}; // status determinate
+    // A limit too far from the data to be worked with (more than 1e8
+    // standard deviations from the mean) is left out: the analysis of the
+    // weaker support answers every position inside the support, the
+    // analysis of -X when only the lower limit was left out (mirrored).
+    // When that is a half-line, its bounds are met with the whole line's.
+    std::shared_ptr<const SharpAnalysis> weaker;
+    bool mirrored = false;
+    std::shared_ptr<const SharpAnalysis> whole_line;
 };
 
 // lower is read for the half-line and the interval, upper for the interval.

@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -249,6 +250,77 @@ TEST(SharpFarPositions, OutToTenToTheThreeHundred) {
             }
         }
     }
+}
+
+// Limits of the support 1e154 to 1e300 away (beyond them a' b' overflowed
+// and every position answered 0 and 1): the truth inside, and never looser
+// than the whole line's answer for the same list.  A limit that is not far is
+// the distribution's own end.
+struct FarLimits {
+    const char* name;
+    Support support;
+    bool far_lower;
+    bool far_upper;
+};
+
+class SharpFarLimits : public ::testing::TestWithParam<FarLimits> {};
+
+TEST_P(SharpFarLimits, TruthInsideAndNeverLooserThanTheWholeLine) {
+    const FarLimits& f = GetParam();
+    int checked = 0;
+    for (const KnownDistribution& d : known_distributions()) {
+        if ((!f.far_lower && !std::isfinite(d.min)) ||
+            (!f.far_upper && has_upper_end(f.support) && !std::isfinite(d.max)))
+            continue;
+        for (double far : {1e154, 1e155, 1e200, 1e300}) {
+            const double lower = f.far_lower ? -far : d.min;
+            const double upper = f.far_upper ? far : d.max;
+            for (int count : {3, 4, 5, 7, 9, 11}) {
+                std::vector<double> c = d.moments(count);
+                SharpAnalysis a = analyse(f.support, lower, upper, c);
+                SharpAnalysis whole = analyse(Support::whole, 0, 0, c);
+                std::ostringstream where;
+                where << d.name << ", limit " << far << ", n=" << count;
+                const std::string what = where.str();
+                ASSERT_TRUE(a.status == SharpStatus::sharp || a.status == SharpStatus::determinate)
+                    << what << ": " << a.message;
+                for (double x : test_positions(d)) {
+                    SharpBounds b = sharp_bounds_at(a, x);
+                    SharpBounds w = sharp_bounds_at(whole, x);
+                    EXPECT_LE(b.lower_bound, d.cdf_below(x) + 1e-12) << what << " x=" << x;
+                    EXPECT_GE(b.upper_bound, d.cdf(x) - 1e-12) << what << " x=" << x;
+                    EXPECT_GE(b.lower_bound, w.lower_bound) << what << " x=" << x;
+                    EXPECT_LE(b.upper_bound, w.upper_bound) << what << " x=" << x;
+                    ++checked;
+                }
+            }
+        }
+    }
+    EXPECT_GT(checked, 1000);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sharp, SharpFarLimits,
+    ::testing::Values(FarLimits{"half_line", Support::half, true, false},
+                      FarLimits{"interval_both", Support::interval, true, true},
+                      FarLimits{"interval_upper", Support::interval, false, true},
+                      FarLimits{"interval_lower", Support::interval, true, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The measured list: the normal's five moments on [-1e300, 1e300] give the
+// whole line's bounds, not 0 and 1.
+TEST(SharpFarLimits, NormalMomentsOnAHugeInterval) {
+    const std::vector<double> c{1, 0, 1, 0, 3};
+    SharpAnalysis huge = analyse(Support::interval, -1e300, 1e300, c);
+    SharpAnalysis whole = analyse(Support::whole, 0, 0, c);
+    for (double x : {-2.0, -1.0, 0.0, 0.5, 1.0, 2.0}) {
+        SharpBounds b = sharp_bounds_at(huge, x);
+        SharpBounds w = sharp_bounds_at(whole, x);
+        EXPECT_EQ(b.lower_bound, w.lower_bound) << x;
+        EXPECT_EQ(b.upper_bound, w.upper_bound) << x;
+    }
+    EXPECT_NEAR(sharp_bounds_at(huge, 0.0).lower_bound, 1.0 / 6.0, 1e-12);
+    EXPECT_EQ(sharp_bounds_at(huge, 2e300).lower_bound, 1.0);
 }
 
 // The measured lists: 3 and 5 standard normal moments far out.
