@@ -33,6 +33,7 @@ Estimate CBoundsDlg::RunEstimation(const Vector& moments) {
 
 void CBoundsDlg::ReportFailure(const Failure& failure) {
     m_estimation.report(failure);
+    TellLogProblem(m_estimation.log_problem);
 }
 
 void CBoundsDlg::ActOnEstimate(const Estimate& estimate) {
@@ -103,6 +104,9 @@ void CBoundsDlg::OnCalculate() {
         } else {
             const Vector moments(storage.data(), m_momentCount);
             const Estimate estimate = RunEstimation(moments);
+            // Failed attempts are reported during the estimation: a log that
+            // could not take them is told of before the verdicts.
+            TellLogProblem(m_estimation.log_problem);
             ActOnEstimate(estimate);
         }
     } catch (const Failure& failure) {

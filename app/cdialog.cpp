@@ -342,7 +342,16 @@ void CDialog::RunCommand(const std::function<void()>& command) {
 }
 
 void CDialog::ReportFailure(const Failure& failure) {
-    write_error_report("error.log", nullptr, failure);
+    std::string problem;
+    write_error_report("error.log", nullptr, failure, false, &problem);
+    TellLogProblem(problem);
+}
+
+void CDialog::TellLogProblem(const std::string& problem) {
+    if (problem.empty() || m_logProblemTold)
+        return;
+    m_logProblemTold = true;
+    AfxMessageBox(QString::fromStdString(problem));
 }
 
 void CDialog::OnClicked(int id, std::function<void()> handler) {

@@ -15,6 +15,7 @@
 #include <QString>
 
 #include <functional>
+#include <string>
 
 class QWidget;
 
@@ -122,6 +123,12 @@ protected:
     // the working directory, with an empty request.
     virtual void ReportFailure(const Failure& failure);
 
+    // Tells the user in a box why the error log did not take a report (it is
+    // full, it cannot be opened...): the first time in the dialog's life, so
+    // that a log that stays full does not bring a box at every command.  An
+    // empty problem (every report reached the log) says nothing.
+    void TellLogProblem(const std::string& problem);
+
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -140,6 +147,7 @@ private:
     std::function<bool()> m_pendingKillFocus;
     QPointer<QAbstractButton> m_radioCheckedAtPress;
     bool m_created = false;
+    bool m_logProblemTold = false;
     bool m_movingFocus = false;
 };
 

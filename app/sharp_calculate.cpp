@@ -37,7 +37,7 @@ namespace {
 QString invalid_request_message(const SharpAnalysis& analysis) {
     if (analysis.status != SharpStatus::invalid)
         return QString::fromUtf8(sharp_position_message);
-    if (analysis.type == 2 && !(analysis.lower < analysis.upper))
+    if (analysis.support == Support::interval && !(analysis.lower < analysis.upper))
         return QString::fromUtf8(sharp_limits_message);
     return QString::fromStdString(analysis.message);
 }

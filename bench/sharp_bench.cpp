@@ -64,7 +64,7 @@ std::vector<double> close_atoms(int count) {
 
 struct Case {
     const char* name;
-    int type;
+    Support support;
     double lower;
     double upper;
     std::vector<double> (*moments)(int);
@@ -72,12 +72,17 @@ struct Case {
 };
 
 const Case cases[] = {
-    {"uniform_line", 0, 0.0, 1.0, bench_support::uniform_moments, {5, 9, 15}},
-    {"uniform_interval", 2, 0.0, 1.0, bench_support::uniform_moments, {5, 9, 15}},
-    {"three_atoms_interval", 2, 0.0, 1.0, bench_support::three_atom_moments, {5, 9, 15}},
-    {"clustered/atom_and_uniform_line", 0, -0.5, 1.5, clustered_line, {9}},
-    {"clustered/two_clusters_interval", 2, 0.0, 1.0, two_clusters, {9}},
-    {"clustered/close_atoms_half_line", 1, -1.0, 1.0, close_atoms, {9}},
+    {"uniform_line", Support::whole, 0.0, 1.0, bench_support::uniform_moments, {5, 9, 15}},
+    {"uniform_interval", Support::interval, 0.0, 1.0, bench_support::uniform_moments, {5, 9, 15}},
+    {"three_atoms_interval",
+     Support::interval,
+     0.0,
+     1.0,
+     bench_support::three_atom_moments,
+     {5, 9, 15}},
+    {"clustered/atom_and_uniform_line", Support::whole, -0.5, 1.5, clustered_line, {9}},
+    {"clustered/two_clusters_interval", Support::interval, 0.0, 1.0, two_clusters, {9}},
+    {"clustered/close_atoms_half_line", Support::half, -1.0, 1.0, close_atoms, {9}},
 };
 
 // Positions spread over (lower, upper) so that every bracket of the Radau
@@ -99,16 +104,16 @@ void analysis_cost(benchmark::State& state, const Case& c) {
     int count = static_cast<int>(state.range(0));
     std::vector<double> m = c.moments(count);
     for (auto _ : state) {
-        SharpAnalysis analysis = analyse_moments(c.type, c.lower, c.upper, m.data(), count);
+        SharpAnalysis analysis = analyse_moments(c.support, c.lower, c.upper, m.data(), count);
         benchmark::DoNotOptimize(analysis.status);
     }
-    state.SetLabel(label(analyse_moments(c.type, c.lower, c.upper, m.data(), count)));
+    state.SetLabel(label(analyse_moments(c.support, c.lower, c.upper, m.data(), count)));
 }
 
 void position_cost(benchmark::State& state, const Case& c) {
     int count = static_cast<int>(state.range(0));
     std::vector<double> m = c.moments(count);
-    SharpAnalysis analysis = analyse_moments(c.type, c.lower, c.upper, m.data(), count);
+    SharpAnalysis analysis = analyse_moments(c.support, c.lower, c.upper, m.data(), count);
     std::vector<double> xs = positions(c);
     std::size_t i = 0;
     for (auto _ : state) {
@@ -123,7 +128,7 @@ void position_cost(benchmark::State& state, const Case& c) {
 void sweep_cost(benchmark::State& state, const Case& c) {
     int count = static_cast<int>(state.range(0));
     std::vector<double> m = c.moments(count);
-    SharpAnalysis analysis = analyse_moments(c.type, c.lower, c.upper, m.data(), count);
+    SharpAnalysis analysis = analyse_moments(c.support, c.lower, c.upper, m.data(), count);
     constexpr int steps = 1000;
     SharpSweep sweep(analysis);
     int i = 0;

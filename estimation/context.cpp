@@ -4,7 +4,8 @@
 void EstimationContext::report(const Failure& failure) const {
     if (!log_path)
         return;
-    if (write_error_report(*log_path, request, failure, !log_problem_told) ==
+    const bool first = !log_problem_told;
+    if (write_error_report(*log_path, request, failure, first, first ? &log_problem : nullptr) ==
         ReportDestination::standard_error)
         log_problem_told = true;
 }

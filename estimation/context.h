@@ -31,4 +31,7 @@ struct EstimationContext {
     // call's own state like the rest, hence mutable in a context that the
     // attempts see as const.
     mutable bool log_problem_told = false;
+    // That line, without its newline (empty while every report reached the
+    // log), for a front end that tells its user why the log holds no reports.
+    mutable std::string log_problem;
 };

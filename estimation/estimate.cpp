@@ -74,6 +74,20 @@ Estimate ClassicEstimation::drivers_at(double position) const {
 
 Estimate ClassicEstimation::at(double position) const {
     Estimate e = drivers_at(position);
+    if (e.lower_bound > e.upper_bound) {
+        // L bounds P(X < x) from below and U bounds P(X <= x) from above, so
+        // bounds that cross (by rounding, seen at some 1e-16 to 1e-13) cannot
+        // both hold.  Swapping them is the widening that keeps every value
+        // that was right: if L held, U < L <= P(X < x) makes U a valid lower
+        // bound; if U held, L > U >= P(X <= x) makes L a valid upper bound;
+        // and the pair holds outright whenever the true P(X < x), P(X <= x)
+        // lie between the two values the drivers rounded apart.  Meeting in
+        // the middle instead would move a right bound past the true value.
+        const double crossed_lower = e.lower_bound;
+        e.lower_bound = e.upper_bound;
+        e.upper_bound = crossed_lower;
+        e.guard = GuardVerdict::widened;
+    }
     if (analysis_.status == SharpStatus::infeasible) {
         e.guard = GuardVerdict::infeasible;
         return e;

@@ -20,6 +20,9 @@
 // against their rounding.  Either way the answer is widened to hold both
 // (L = min, U = max).  Where the analysis finds that no distribution on the
 // support has these moments, the classic numbers stay and the guard says so.
+// Before any of that, a drivers' L above their U (crossed by rounding) is
+// swapped back, L = min and U = max, with the verdict widened: crossed bounds
+// cannot both hold, and the swap keeps whichever one did.
 
 #include "estimation/context.h"
 #include "numeric/support.h"

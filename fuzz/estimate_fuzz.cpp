@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 // The classic method through its one entry point, estimate(), for the three
 // supports: the moments are left exactly as they were and the bounds are in
-// range (0 <= L <= 1, 0 <= U <= 1, never NaN); no attempt's failure leaves.
+// range and do not cross (0 <= L <= U <= 1, never NaN); no attempt's failure
+// leaves.
 
 #include "estimation/context.h"
 #include "estimation/estimate.h"
@@ -20,7 +21,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (r.moments.empty())
         return 0;
     const int count = static_cast<int>(r.moments.size());
-    const Support support = static_cast<Support>(r.type);
     EstimationContext context;
     context.log_path.reset();
     context.diagnostics = DiagnosticSink(nullptr);
@@ -32,8 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Estimate e;
         try {
             e = in.ConsumeBool()
-                    ? estimate(support, x, r.lower, r.upper, moments, context)
-                    : estimate(support, x, r.lower, r.upper, r.moments.data(), count, context);
+                    ? estimate(r.support, x, r.lower, r.upper, moments, context)
+                    : estimate(r.support, x, r.lower, r.upper, r.moments.data(), count, context);
         } catch (const Failure&) {
             continue; // no memory for the copy: the caller's to report
         }
@@ -44,6 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(!std::isnan(e.lower_bound) && !std::isnan(e.upper_bound));
         FUZZ_CHECK(0.0 <= e.lower_bound && e.lower_bound <= 1.0);
         FUZZ_CHECK(0.0 <= e.upper_bound && e.upper_bound <= 1.0);
+        // L <= P(X < x) <= P(X <= x) <= U: bounds that cross are wrong.
+        FUZZ_CHECK(e.lower_bound <= e.upper_bound);
         if (e.outcome == Outcome::none)
             FUZZ_CHECK(e.lower_bound == 0.0 && e.upper_bound == 1.0);
     }

@@ -4,6 +4,8 @@
 // (libFuzzer then keeps the input that failed it) and requests built from the
 // input bytes.
 
+#include "numeric/support.h"
+
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <bit>
@@ -35,10 +37,10 @@ inline double any_double(FuzzedDataProvider& in) {
     return std::bit_cast<double>(in.ConsumeIntegral<std::uint64_t>());
 }
 
-// A request on support `type`: the limits and a list of at most max_count
+// A request on a support: the limits and a list of at most max_count
 // moments.
 struct Request {
-    int type = 0;
+    Support support = Support::whole;
     double lower = 0.0;
     double upper = 1.0;
     std::vector<double> moments;
@@ -50,7 +52,7 @@ struct Request {
 // where the interior of the moment space ends.
 inline Request any_request(FuzzedDataProvider& in, int max_count) {
     Request r;
-    r.type = in.ConsumeIntegralInRange(0, 2);
+    r.support = *support_from_index(in.ConsumeIntegralInRange(0, 2));
     if (in.ConsumeBool()) {
         r.lower = any_double(in);
         r.upper = any_double(in);
@@ -70,14 +72,14 @@ inline Request any_request(FuzzedDataProvider& in, int max_count) {
     double total = 0.0;
     for (int i = 0; i < atoms; ++i) {
         const double t = in.ConsumeProbability<double>();
-        switch (r.type) {
-        case 0:
+        switch (r.support) {
+        case Support::whole:
             points.push_back(r.lower + (2.0 * t - 1.0) * 10.0 * scale);
             break;
-        case 1:
+        case Support::half:
             points.push_back(r.lower + t * 10.0 * scale);
             break;
-        default:
+        case Support::interval:
             points.push_back(r.lower + t * (r.upper - r.lower));
             break;
         }

@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const fuzz_support::Request r = fuzz_support::any_request(in, 40);
     const int count = static_cast<int>(r.moments.size());
     const SharpAnalysis analysis =
-        analyse_moments(r.type, r.lower, r.upper, r.moments.data(), count);
+        analyse_moments(r.support, r.lower, r.upper, r.moments.data(), count);
 
     FUZZ_CHECK(analysis.moments_given == count);
     FUZZ_CHECK(analysis.moments_used >= 0 && analysis.moments_used <= count);

@@ -313,14 +313,18 @@ std::string problem_text(const std::string& path, const LogProblem& problem) {
 } // namespace
 
 ReportDestination write_error_report(const std::string& path, const RequestSource* source,
-                                     const Failure& failure, bool explain) {
+                                     const Failure& failure, bool explain,
+                                     std::string* problem_line) {
     const std::string utf8_report = report_text(failure.routine(), failure.message(), source);
     const LogProblem problem = append_report(path, to_cp1250(utf8_report));
     if (problem.kind == LogProblem::none)
         return ReportDestination::log;
     // The failure is handled by its catcher all the same.
+    const std::string why = problem_text(path, problem);
     if (explain)
-        std::fputs(problem_text(path, problem).c_str(), stderr);
+        std::fputs(why.c_str(), stderr);
+    if (problem_line != nullptr)
+        *problem_line = why.substr(0, why.size() - 1); // without the newline
     std::fwrite(utf8_report.data(), 1, utf8_report.size(), stderr);
     std::fflush(stderr);
     return ReportDestination::standard_error;

@@ -54,6 +54,9 @@ enum class ReportDestination {
 // When the log cannot take the report (it cannot be opened, it is such a
 // link, a write fails, the disk is full), nothing of the report stays in the
 // log and the same report text goes to standard error instead, in UTF-8;
-// with explain, one line before it says why.
+// with explain, one line before it says why.  That line, without its newline,
+// is also put in *problem (when given) for a front end that tells its user;
+// a report that reached the log leaves *problem as it was.
 ReportDestination write_error_report(const std::string& path, const RequestSource* source,
-                                     const Failure& failure, bool explain = false);
+                                     const Failure& failure, bool explain = false,
+                                     std::string* problem = nullptr);

@@ -13,6 +13,16 @@ constexpr int support_index(Support support) {
     return static_cast<int>(support);
 }
 
+// Whether the support has a finite lower end (the half-line and the
+// interval) or a finite upper end (the interval).
+constexpr bool has_lower_end(Support support) {
+    return support != Support::whole;
+}
+
+constexpr bool has_upper_end(Support support) {
+    return support == Support::interval;
+}
+
 // nullopt for an index that names no support.
 constexpr std::optional<Support> support_from_index(int index) {
     switch (index) {

@@ -6,14 +6,18 @@
 #
 #   vendrill_add_package(COMPONENT <component> PACKAGE <debian name>
 #                        SECTION <section> DESCRIPTION <synopsis + long text>
-#                        [DEPENDS <deps>] [RECOMMENDS <deps>] [NO_SHLIBDEPS])
+#                        [DEPENDS <deps>] [RECOMMENDS <deps>] [NO_SHLIBDEPS]
+#                        [PYTHON_BYTE_COMPILE])
 #     Declares the package: its control fields, and its copyright file and
 #     Debian changelog, generated from the project's version and licence and
 #     installed into share/doc/<debian name> with the component (and the
 #     lintian overrides of lintian-overrides.in).  The first
 #     line of DESCRIPTION is the synopsis; blank lines separate paragraphs.
 #     Depends is DEPENDS plus what dpkg-shlibdeps finds for the package's ELF
-#     files (unless NO_SHLIBDEPS).
+#     files (unless NO_SHLIBDEPS).  PYTHON_BYTE_COMPILE: the package's Python
+#     files are byte-compiled when it is installed (postinst runs py3compile)
+#     and the compiled files removed before it is (prerm runs py3clean), as
+#     Debian's Python packages do.
 #
 #   vendrill_add_manpage(COMPONENT <component> PAGE <file.N.in>)
 #     Fills in the release date and version, compresses the page and installs
@@ -102,8 +106,8 @@ function(vendrill_add_manpage)
 endfunction()
 
 function(vendrill_add_package)
-  cmake_parse_arguments(ARG "NO_SHLIBDEPS" "COMPONENT;PACKAGE;SECTION;DESCRIPTION"
-                        "DEPENDS;RECOMMENDS" ${ARGN})
+  cmake_parse_arguments(ARG "NO_SHLIBDEPS;PYTHON_BYTE_COMPILE"
+                        "COMPONENT;PACKAGE;SECTION;DESCRIPTION" "DEPENDS;RECOMMENDS" ${ARGN})
   foreach(required COMPONENT PACKAGE SECTION DESCRIPTION)
     if(NOT ARG_${required})
       message(FATAL_ERROR "vendrill_add_package: ${required} is required")
@@ -128,6 +132,15 @@ function(vendrill_add_package)
           DESTINATION "${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides"
           RENAME "${ARG_PACKAGE}" COMPONENT ${ARG_COMPONENT})
 
+  # The maintainer scripts, named as dpkg wants them in the control archive.
+  set(control_extra "")
+  if(ARG_PYTHON_BYTE_COMPILE)
+    set(control "${CMAKE_BINARY_DIR}/packaging/control/${ARG_PACKAGE}")
+    configure_file("${VENDRILL_PACKAGING_DIR}/postinst-py3compile.in" "${control}/postinst" @ONLY)
+    configure_file("${VENDRILL_PACKAGING_DIR}/prerm-py3clean.in" "${control}/prerm" @ONLY)
+    list(APPEND control_extra "${control}/postinst" "${control}/prerm")
+  endif()
+
   set(shlibdeps ON)
   if(ARG_NO_SHLIBDEPS)
     set(shlibdeps OFF)
@@ -142,6 +155,7 @@ function(vendrill_add_package)
   set_property(GLOBAL PROPERTY ${prefix}_DEPENDS "${depends}")
   set_property(GLOBAL PROPERTY ${prefix}_RECOMMENDS "${recommends}")
   set_property(GLOBAL PROPERTY ${prefix}_SHLIBDEPS "${shlibdeps}")
+  set_property(GLOBAL PROPERTY ${prefix}_CONTROL_EXTRA "${control_extra}")
 endfunction()
 
 # Writes CPackConfig.cmake for the packages declared so far.  Build them with
@@ -162,7 +176,7 @@ macro(vendrill_configure_cpack)
   set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
   foreach(_vendrill_component IN LISTS CPACK_COMPONENTS_ALL)
     string(TOUPPER "${_vendrill_component}" _vendrill_upper)
-    foreach(_vendrill_field NAME SECTION DEPENDS RECOMMENDS SHLIBDEPS)
+    foreach(_vendrill_field NAME SECTION DEPENDS RECOMMENDS SHLIBDEPS CONTROL_EXTRA)
       get_property(_vendrill_value GLOBAL
                    PROPERTY VENDRILL_PACKAGE_${_vendrill_component}_${_vendrill_field})
       set(CPACK_DEBIAN_${_vendrill_upper}_PACKAGE_${_vendrill_field} "${_vendrill_value}")

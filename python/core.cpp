@@ -45,8 +45,7 @@ using Doubles = py::array_t<double, py::array::c_style>;
 
 SharpAnalysis sharp_analysis(Support support, double lower, double upper, const double* moments,
                              std::size_t count, double centre) {
-    return analyse_moments(support_index(support), lower, upper, moments, static_cast<int>(count),
-                           centre);
+    return analyse_moments(support, lower, upper, moments, static_cast<int>(count), centre);
 }
 
 // Positions in their order are one sweep (each one's node searches start from

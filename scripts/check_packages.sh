@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: Apache-2.0
-# Checks the Debian packages that scripts/package.sh put in dist/ without
-# installing them: their control fields (dpkg-deb -f), their file lists, and
+# Checks the Debian packages that scripts/package.sh put in dist/, for the
+# most part without installing them: their control fields (dpkg-deb -f), their file lists, and
 # the programs themselves, extracted with dpkg-deb -x into a temporary root:
 # vendrill-cli runs every "$ vendrill-cli ..." example of README.md and must
 # print what README shows; the Python module, when packaged, is imported from
-# the extracted tree.
+# the extracted tree; its maintainer scripts byte-compile it on install and
+# clean up on removal, which dpkg tries for real (where root may make a
+# private mount namespace) over overlays of /usr and /var/lib/dpkg.
 #   scripts/check_packages.sh [dist folder]
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -183,6 +185,47 @@ print(vendrill._core.__file__)' "$cli"); then
     fail "python3-vendrill: imported $location, not the extracted module"
   else
     echo "Imported from the package: ${location#"$pyroot"}"
+  fi
+  # Its maintainer scripts byte-compile the module on install and clean up on
+  # removal.
+  dpkg-deb -e "$pydeb" "$tmp/python-control"
+  for script in postinst:py3compile prerm:py3clean; do
+    file="$tmp/python-control/${script%%:*}"
+    if [[ ! -x "$file" ]]; then
+      fail "python3-vendrill: no executable ${script%%:*} script"
+    elif ! sh -n "$file" || ! grep -Eq "^ +${script#*:} -p python3-vendrill$" "$file"; then
+      fail "python3-vendrill: ${script%%:*} does not run '${script#*:} -p python3-vendrill'"
+    fi
+  done
+  # Run for real where this machine allows it (root, mount namespaces,
+  # overlayfs): installed and removed with dpkg in a private mount namespace
+  # in which /usr and /var/lib/dpkg are overlays, so that the machine's own
+  # files and package database are left untouched.
+  if ((EUID == 0)) && command -v unshare >/dev/null &&
+    unshare -m sh -c 'mount --make-rprivate / && mount -t tmpfs none /mnt' 2>/dev/null; then
+    mkdir -p "$tmp"/overlay/{usr,usr-work,dpkg,dpkg-work}
+    site_dir=/usr/lib/python3/dist-packages/vendrill
+    if ! trial=$(unshare -m sh -ec '
+      mount --make-rprivate /
+      mount -t overlay none -o "lowerdir=/usr,upperdir=$1/usr,workdir=$1/usr-work" /usr
+      mount -t overlay none -o "lowerdir=/var/lib/dpkg,upperdir=$1/dpkg,workdir=$1/dpkg-work" \
+        /var/lib/dpkg
+      dpkg --log=/dev/null -i "$2" >/dev/null
+      echo "installed: $(find "$3" -name "*.pyc" | wc -l)"
+      dpkg --log=/dev/null -r python3-vendrill >/dev/null
+      echo "removed: $(find "$3" 2>/dev/null | wc -l)"' sh "$tmp/overlay" "$pydeb" "$site_dir" 2>&1)
+    then
+      fail "python3-vendrill: installing and removing it with dpkg failed: ${trial//$'\n'/, }"
+    else
+      trial=${trial//$'\n'/, }
+      [[ "$trial" == *"installed: "[1-9]* ]] ||
+        fail "python3-vendrill: installed, it has no byte-compiled files ($trial)"
+      [[ "$trial" == *"removed: 0"* ]] ||
+        fail "python3-vendrill: removed, it leaves files in $site_dir ($trial)"
+      echo "Installed and removed with dpkg (in a private mount namespace): $trial"
+    fi
+  else
+    echo "skipped: installing with dpkg (needs root, mount namespaces and overlayfs)"
   fi
   echo "Version $(field "$pydeb" Version); Depends: $pydepends"
 fi

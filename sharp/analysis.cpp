@@ -17,7 +17,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <string>
+#include <vector>
 
 using namespace sharp_detail;
 
@@ -64,9 +66,9 @@ void set_verdict(SharpAnalysis& analysis, SharpStatus status, int used, std::str
 }
 
 // The reasons a request cannot be analysed at all; empty when it can.
-std::string invalid_reason(int type, double lower, double upper, const double* moments, int count,
-                           double centre) {
-    if (type < 0 || type > 2)
+std::string invalid_reason(Support support, double lower, double upper, const double* moments,
+                           int count, double centre) {
+    if (!support_from_index(support_index(support)))
         return "Unknown support type.";
     if (count < 1 || moments == nullptr)
         return "No moments were given.";
@@ -77,9 +79,9 @@ std::string invalid_reason(int type, double lower, double upper, const double* m
         return "The first moment must be exactly 1.";
     if (!std::isfinite(centre))
         return "The centre of the moments must be a finite number.";
-    if (type >= 1 && !std::isfinite(lower))
+    if (has_lower_end(support) && !std::isfinite(lower))
         return "The lower limit must be a finite number.";
-    if (type == 2 && !(std::isfinite(upper) && lower < upper))
+    if (has_upper_end(support) && !(std::isfinite(upper) && lower < upper))
         return "The upper limit must be a finite number above the lower limit.";
     return {};
 }
@@ -93,16 +95,16 @@ double power_of_two_near(double value) {
 
 double original_point(const SharpAnalysis& analysis, double t) {
     const Units& u = analysis.units;
-    if (analysis.type >= 1 && t == u.lower)
+    if (has_lower_end(analysis.support) && t == u.lower)
         return analysis.lower;
-    if (analysis.type == 2 && t == u.upper)
+    if (has_upper_end(analysis.support) && t == u.upper)
         return analysis.upper;
     return to_double(add(two_sum(u.centre, u.shift), two_prod(u.scale, t)));
 }
 
 // The largest amount by which moments within their tolerance let the bounds
 // of the determinate distribution move, probed half-way between its atoms.
-double law_widening(const Units& u, int type, const Discrete& law) {
+double law_widening(const Units& u, Support support, const Discrete& law) {
     CertNode nodes[max_atoms];
     double points[max_atoms];
     for (int i = 0; i < law.count; ++i) {
@@ -117,8 +119,8 @@ double law_widening(const Units& u, int type, const Discrete& law) {
         for (int k = 0; k < law.count; ++k)
             if (law.point[k] < x)
                 below += law.mass[k];
-        Certificate up = hermite_certificate(u, type, x, 0.0, nodes, law.count, true);
-        Certificate down = hermite_certificate(u, type, x, 0.0, nodes, law.count, false);
+        Certificate up = hermite_certificate(u, support, x, 0.0, nodes, law.count, true);
+        Certificate down = hermite_certificate(u, support, x, 0.0, nodes, law.count, false);
         if (!up.ok || !down.ok)
             return std::numeric_limits<double>::infinity();
         widest = std::max(
@@ -147,12 +149,14 @@ bool analyse_one_atom(SharpAnalysis& analysis, int n) {
     law.count = 1;
     law.point[0] = 0.0;
     law.mass[0] = 1.0;
-    if (analysis.type >= 1 && 0.0 < u.lower - tol_position * (1.0 + std::fabs(u.lower)))
+    if (has_lower_end(analysis.support) &&
+        0.0 < u.lower - tol_position * (1.0 + std::fabs(u.lower)))
         return false;
-    if (analysis.type == 2 && 0.0 > u.upper + tol_position * (1.0 + std::fabs(u.upper)))
+    if (has_upper_end(analysis.support) &&
+        0.0 > u.upper + tol_position * (1.0 + std::fabs(u.upper)))
         return false;
     Discrete checked = law;
-    if (check_distribution(checked, analysis.type, n - 1, u) == Fit::contradicts)
+    if (check_distribution(checked, analysis.support, n - 1, u) == Fit::contradicts)
         return false;
     set_law(analysis, law, 0.0);
     set_verdict(analysis, SharpStatus::determinate, n,
@@ -173,9 +177,9 @@ struct DegreeState {
     }
 };
 
-DegreeState degree_state(int type, int dd, const Recurrence* recs) {
+DegreeState degree_state(Support support, int dd, const Recurrence* recs) {
     DegreeState ds;
-    ds.forms = forms_of_degree(type, dd, ds.specs);
+    ds.forms = forms_of_degree(support, dd, ds.specs);
     for (int f = 0; f < ds.forms; ++f) {
         const Recurrence& rec = recs[weight_index(ds.specs[f].weight)];
         ds.state[f] = rec.event_order <= ds.specs[f].size ? rec.event : Event::interior;
@@ -212,24 +216,56 @@ void keep_run(WeightRun& run, const Recurrence& rec) {
     }
 }
 
-} // namespace
-
-SharpAnalysis analyse_moments(int type, double lower, double upper, const double* moments,
-                              int count, double centre) {
-    // Support's underlying type is int: a number outside 0..2 reaches the
-    // check of invalid_reason() unchanged.
-    return analyse_moments(static_cast<Support>(type), lower, upper, moments, count, centre);
+// The analysis of the support without its far limits (far_limit): the
+// whole line, the half-line [lower, inf), or for (-inf, upper] the half-line
+// [-upper, inf) of -X, whose moments about -centre are (-1)^j c_j.  Every
+// distribution on the support lies on the weaker one, so its bounds hold;
+// a half-line's are met with the whole line's, which its own arithmetic
+// (the tolerance seen through the kept limit) can leave slightly looser.
+void analyse_without_far_limits(SharpAnalysis& analysis, bool drop_lower, bool drop_upper,
+                                const double* moments, int count, double centre) {
+    const bool keep_upper = has_upper_end(analysis.support) && !drop_upper;
+    SharpAnalysis inner;
+    if (!drop_lower && has_lower_end(analysis.support)) {
+        inner = analyse_moments(Support::half, analysis.lower, 0.0, moments, count, centre);
+    } else if (keep_upper) {
+        std::vector<double> reflected(moments, moments + count);
+        for (int j = 1; j < count; j += 2)
+            reflected[j] = -reflected[j];
+        inner =
+            analyse_moments(Support::half, -analysis.upper, 0.0, reflected.data(), count, -centre);
+        analysis.mirrored = true;
+    } else {
+        inner = analyse_moments(Support::whole, 0.0, 0.0, moments, count, centre);
+    }
+    analysis.status = inner.status;
+    analysis.moments_used = inner.moments_used;
+    analysis.message = inner.message + " Limits of the support more than 1e8 standard deviations "
+                                       "from the mean were left out.";
+    analysis.widening = inner.widening;
+    analysis.extended_precision = inner.extended_precision;
+    analysis.atoms = inner.atoms;
+    if (analysis.mirrored) {
+        std::reverse(analysis.atoms.begin(), analysis.atoms.end());
+        for (SharpAtom& atom : analysis.atoms)
+            atom.point = 0.0 - atom.point; // +0 for an atom at 0, not -0
+    }
+    analysis.weaker = std::make_shared<const SharpAnalysis>(std::move(inner));
+    if (!drop_lower || keep_upper)
+        analysis.whole_line = std::make_shared<const SharpAnalysis>(
+            analyse_moments(Support::whole, 0.0, 0.0, moments, count, centre));
 }
+
+} // namespace
 
 SharpAnalysis analyse_moments(Support support, double lower, double upper, const double* moments,
                               int count, double centre) {
-    const int type = support_index(support);
     SharpAnalysis analysis;
-    analysis.type = type;
+    analysis.support = support;
     analysis.lower = lower;
     analysis.upper = upper;
     analysis.moments_given = count;
-    std::string reason = invalid_reason(type, lower, upper, moments, count, centre);
+    std::string reason = invalid_reason(support, lower, upper, moments, count, centre);
     if (!reason.empty()) {
         set_verdict(analysis, SharpStatus::invalid, 0, reason);
         return analysis;
@@ -257,16 +293,16 @@ SharpAnalysis analyse_moments(Support support, double lower, double upper, const
         scale = power_of_two_near(std::sqrt(std::max(variance, noise)));
     } else if (n == 2) {
         double mean = centre + c[1];
-        scale = power_of_two_near(type == 2   ? upper - lower
-                                  : type == 1 ? std::fabs(mean - lower)
-                                              : 1.0);
+        scale = power_of_two_near(support == Support::interval ? upper - lower
+                                  : support == Support::half   ? std::fabs(mean - lower)
+                                                               : 1.0);
     }
     DoubleDouble z_dd[sharp_max_moments];
     Units& u = analysis.units;
     standardise(c, n, centre, scale, u, z_dd);
-    if (type >= 1)
+    if (has_lower_end(support))
         u.lower = standardised_position(u, lower);
-    if (type == 2)
+    if (has_upper_end(support))
         u.upper = standardised_position(u, upper);
 
     if (one_atom) {
@@ -277,12 +313,23 @@ SharpAnalysis analyse_moments(Support support, double lower, double upper, const
         return analysis;
     }
 
+    // A limit far beyond the spread of the data adds nothing the arithmetic
+    // can resolve, and its powers and products overflow: leave it out.  The
+    // units come from the variance only from three moments on (with fewer
+    // they come from the limits themselves).
+    const bool drop_lower = has_lower_end(support) && u.lower < -far_limit;
+    const bool drop_upper = has_upper_end(support) && u.upper > far_limit;
+    if (n >= 3 && (drop_lower || drop_upper)) {
+        analyse_without_far_limits(analysis, drop_lower, drop_upper, moments, count, centre);
+        return analysis;
+    }
+
     // The recurrences that some degree needs, each up to the largest size needed.
     const int d = n - 1;
     Recurrence recs[4];
     FormSpec specs[2];
     for (int dd = 0; dd <= d; ++dd) {
-        int forms = forms_of_degree(type, dd, specs);
+        int forms = forms_of_degree(support, dd, specs);
         for (int f = 0; f < forms; ++f) {
             Recurrence& rec = recs[weight_index(specs[f].weight)];
             rec.weight = specs[f].weight;
@@ -309,7 +356,7 @@ SharpAnalysis analyse_moments(Support support, double lower, double upper, const
     // zero within it the determinate distribution; every lower usable degree
     // is kept, for positions where fewer moments do better.
     for (int dd = d; dd >= 0; --dd) {
-        DegreeState ds = degree_state(type, dd, recs);
+        DegreeState ds = degree_state(support, dd, recs);
         bool top_found = analysis.top_degree >= 0;
         if (!top_found && ds.any(Event::negative)) {
             for (int f = 0; f < ds.forms; ++f)
@@ -328,8 +375,8 @@ SharpAnalysis analyse_moments(Support support, double lower, double upper, const
                 if (ds.state[f] != Event::boundary)
                     continue;
                 const Recurrence& rec = recs[weight_index(ds.specs[f].weight)];
-                Discrete law = determinate_distribution(rec, rec.event_order, u, type);
-                Fit fit = check_distribution(law, type, dd, u);
+                Discrete law = determinate_distribution(rec, rec.event_order, u, support);
+                Fit fit = check_distribution(law, support, dd, u);
                 if (fit != Fit::contradicts)
                     contradicted = false;
                 if (fit != Fit::within_tolerance || analysis.law.count > 0)
@@ -337,7 +384,7 @@ SharpAnalysis analyse_moments(Support support, double lower, double upper, const
                 // The distribution lies within the tolerance: its dual
                 // polynomials bound every list there.  Exact when they keep
                 // the bounds within exact_tolerance of its own between atoms.
-                set_law(analysis, law, law_widening(u, type, law));
+                set_law(analysis, law, law_widening(u, support, law));
             }
             bool others_sure = !ds.any(Event::unresolved) && !ds.any(Event::inconclusive);
             if (contradicted && others_sure) {

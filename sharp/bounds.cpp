@@ -7,6 +7,7 @@
 // degrees only where its widening is not negligible.
 
 #include "sharp/certificate.h"
+#include "sharp/double_double.h"
 #include "sharp/jacobi.h"
 #include "sharp/recurrence.h"
 #include "sharp/sharp.h"
@@ -184,7 +185,7 @@ void without_outliers(const SharpAnalysis& a, const Position& pos, const CertNod
         return;
     Certificate up;
     Certificate down;
-    hermite_certificates(a.units, a.type, pos.x, pos.x_error, kept, count, up, down);
+    hermite_certificates(a.units, a.support, pos.x, pos.x_error, kept, count, up, down);
     Interval other = from_certificates(up, down);
     result.lower = std::max(result.lower, other.lower);
     result.upper = std::min(result.upper, other.upper);
@@ -230,7 +231,7 @@ Interval far_bounds(const SharpAnalysis& a, const FormView* forms, int count, co
 // The bounds of one usable degree.
 Interval degree_bounds(const SharpAnalysis& a, int dd, const Position& pos, NodeMemory* memory) {
     FormSpec specs[2];
-    int count = forms_of_degree(a.type, dd, specs);
+    int count = forms_of_degree(a.support, dd, specs);
     FormView forms[2];
     for (int f = 0; f < count; ++f)
         forms[f] = {specs[f].weight, specs[f].size, &a.runs[weight_index(specs[f].weight)]};
@@ -260,8 +261,8 @@ Interval degree_bounds(const SharpAnalysis& a, int dd, const Position& pos, Node
         const double* zeros = form.run->zeros[m].data();
         span = std::max(std::fabs(zeros[0]), std::fabs(zeros[m - 1]));
         double far = far_ratio * (1.0 + span);
-        bool right = a.type <= 1 && pos.x > zeros[m - 1] + far;
-        bool left = a.type == 0 && pos.x < zeros[0] - far;
+        bool right = !has_upper_end(a.support) && pos.x > zeros[m - 1] + far;
+        bool left = !has_lower_end(a.support) && pos.x < zeros[0] - far;
         if (right || left) {
             result = far_bounds(a, forms, count, pos, right);
             far_away = true;
@@ -276,7 +277,7 @@ Interval degree_bounds(const SharpAnalysis& a, int dd, const Position& pos, Node
         n += end_nodes(form.weight, pos, nodes + n);
         Certificate up;
         Certificate down;
-        hermite_certificates(a.units, a.type, pos.x, pos.x_error, nodes, n, up, down);
+        hermite_certificates(a.units, a.support, pos.x, pos.x_error, nodes, n, up, down);
         result = from_certificates(up, down);
         if (result.widening > skip_widening)
             without_outliers(a, pos, nodes, n, span, result);
@@ -332,7 +333,8 @@ Interval law_bounds(const SharpAnalysis& a, const Position& pos, double& below, 
     at += below;
     double span = std::max(std::fabs(lowest), std::fabs(highest));
     double far = far_ratio * (1.0 + span);
-    if ((a.type <= 1 && pos.x > highest + far) || (a.type == 0 && pos.x < lowest - far)) {
+    if ((!has_upper_end(a.support) && pos.x > highest + far) ||
+        (!has_lower_end(a.support) && pos.x < lowest - far)) {
         double scale = 0.0;
         Certificate g =
             gauss_certificate(a.units, weight, weight_degree, roots, interior, pos.x, scale);
@@ -346,17 +348,17 @@ Interval law_bounds(const SharpAnalysis& a, const Position& pos, double& below, 
     }
     Certificate up;
     Certificate down;
-    hermite_certificates(a.units, a.type, pos.x, pos.x_error, nodes, law.count, up, down);
+    hermite_certificates(a.units, a.support, pos.x, pos.x_error, nodes, law.count, up, down);
     Interval result = from_certificates(up, down);
     if (std::isfinite(next_above)) {
         Certificate alt =
-            hermite_certificate(a.units, a.type, next_above, 0.0, nodes, law.count, true);
+            hermite_certificate(a.units, a.support, next_above, 0.0, nodes, law.count, true);
         if (alt.ok)
             result.upper = std::min(result.upper, alt.value + alt.widening);
     }
     if (std::isfinite(next_below)) {
         Certificate alt =
-            hermite_certificate(a.units, a.type, next_below, 0.0, nodes, law.count, false);
+            hermite_certificate(a.units, a.support, next_below, 0.0, nodes, law.count, false);
         if (alt.ok)
             result.lower = std::max(result.lower, alt.value - alt.widening);
     }
@@ -366,8 +368,37 @@ Interval law_bounds(const SharpAnalysis& a, const Position& pos, double& below, 
     return result;
 }
 
+bool answered(SharpStatus status) {
+    return status == SharpStatus::sharp || status == SharpStatus::determinate;
+}
+
+// 1 - value, rounded down (below) or up (above): the complement of a bound
+// stays a bound.
+double one_minus(double value, bool above) {
+    DoubleDouble d = two_sum(1.0, -value);
+    if (above && d.lo > 0.0)
+        return std::nextafter(d.hi, 2.0);
+    if (!above && d.lo < 0.0)
+        return std::nextafter(d.hi, -1.0);
+    return d.hi;
+}
+
+// The bounds of X at x from those of -X at -x: P(X < x) = 1 - P(-X <= -x)
+// and P(X <= x) = 1 - P(-X < -x).
+SharpBounds reflected(const SharpBounds& b) {
+    SharpBounds result = b;
+    result.lower_bound = clamp01(one_minus(b.upper_bound, false));
+    result.upper_bound = clamp01(one_minus(b.lower_bound, true));
+    if (b.weight == SharpWeight::above_lower)
+        result.weight = SharpWeight::below_upper;
+    else if (b.weight == SharpWeight::below_upper)
+        result.weight = SharpWeight::above_lower;
+    return result;
+}
+
 // The bounds at one position; with memory, the node searches start where
-// the last position's nodes were (SharpSweep).
+// the last position's nodes were (SharpSweep).  An analysis that left a far
+// limit out answers from its weaker analyses, position by position.
 SharpBounds bounds_at(const SharpAnalysis& analysis, double position, NodeMemory* memory) {
     SharpBounds result;
     result.status = analysis.status;
@@ -377,26 +408,43 @@ SharpBounds bounds_at(const SharpAnalysis& analysis, double position, NodeMemory
         result.status = SharpStatus::invalid;
         return result;
     }
-    if (analysis.type >= 1 && position < analysis.lower) {
+    if (has_lower_end(analysis.support) && position < analysis.lower) {
         result.lower_bound = 0.0;
         result.upper_bound = 0.0;
         return result;
     }
-    if (analysis.type == 2 && position > analysis.upper) {
+    if (has_upper_end(analysis.support) && position > analysis.upper) {
         result.lower_bound = 1.0;
         result.upper_bound = 1.0;
         return result;
+    }
+    if (analysis.weaker) {
+        // A far limit was left out: the weaker support answers inside, a
+        // half-line's bounds met with the whole line's (both hold).
+        SharpBounds bounds = analysis.mirrored
+                                 ? reflected(sharp_bounds_at(*analysis.weaker, -position))
+                                 : sharp_bounds_at(*analysis.weaker, position);
+        if (analysis.whole_line && answered(bounds.status)) {
+            SharpBounds line = sharp_bounds_at(*analysis.whole_line, position);
+            if (answered(line.status)) {
+                bounds.lower_bound = std::max(bounds.lower_bound, line.lower_bound);
+                bounds.upper_bound = std::min(bounds.upper_bound, line.upper_bound);
+                if (bounds.lower_bound > bounds.upper_bound)
+                    std::swap(bounds.lower_bound, bounds.upper_bound);
+            }
+        }
+        return bounds;
     }
     Position pos;
     const Units& u = analysis.units;
     pos.x = standardised_position(u, position, &pos.x_error);
     pos.lower = u.lower;
     pos.upper = u.upper;
-    if (analysis.type >= 1 && position == analysis.lower) {
+    if (has_lower_end(analysis.support) && position == analysis.lower) {
         pos.x = u.lower;
         pos.x_error = 0.0;
     }
-    if (analysis.type == 2 && position == analysis.upper) {
+    if (has_upper_end(analysis.support) && position == analysis.upper) {
         pos.x = u.upper;
         pos.x_error = 0.0;
     }
@@ -434,7 +482,7 @@ SharpBounds bounds_at(const SharpAnalysis& analysis, double position, NodeMemory
         if (!(analysis.candidates & (1u << dd)))
             continue;
         FormSpec specs[2];
-        int count = forms_of_degree(analysis.type, dd, specs);
+        int count = forms_of_degree(analysis.support, dd, specs);
         bool same = count == previous_count;
         for (int f = 0; same && f < count; ++f)
             same = specs[f].weight == previous[f].weight && specs[f].size == previous[f].size;

@@ -189,19 +189,19 @@ DoubleDouble horner_dd(const DoubleDouble* p, int count, double t) {
 
 // Value, widening and slack of the polynomial p (double, or double-double
 // with its high parts in p and the whole in pdd).
-Certificate finish(const Units& u, int type, const HermiteData& h, double x_error, bool upper,
-                   const double* p, const DoubleDouble* pdd) {
+Certificate finish(const Units& u, Support support, const HermiteData& h, double x_error,
+                   bool upper, const double* p, const DoubleDouble* pdd) {
     Certificate cert;
     const int n = h.n;
     // Beyond the last node the polynomial must stay on its side of the step:
     // >= 0 (U) or <= 0 (L) above, >= 1 (U) or <= 1 (L) below on the line.
-    if (n >= 2 && type <= 1) {
+    if (n >= 2 && !has_upper_end(support)) {
         double lead = p[n - 1];
         double need = upper ? 1.0 : -1.0;
         if (!(lead * need > 0.0))
             return cert;
         double below = (n - 1) % 2 == 0 ? lead : -lead;
-        if (type == 0 && !(below * need > 0.0))
+        if (!has_lower_end(support) && !(below * need > 0.0))
             return cert;
     }
     double error = 0.0;
@@ -262,9 +262,9 @@ namespace {
 // The certificate of p (ascending, n coefficients) for the data h, formed
 // again in double-double where the rounding of the coefficients (magnified
 // by the powers of an outlying node) outweighs the moments' tolerance.
-Certificate settle(const Units& u, int type, const HermiteData& h, double x_error, bool upper,
-                   double* p) {
-    Certificate cert = finish(u, type, h, x_error, upper, p, nullptr);
+Certificate settle(const Units& u, Support support, const HermiteData& h, double x_error,
+                   bool upper, double* p) {
+    Certificate cert = finish(u, support, h, x_error, upper, p, nullptr);
     if (cert.ok && cert.slack > std::max(cert.tolerance, skip_widening)) {
         DoubleDouble pdd[max_conditions];
         if (!hermite_coefficients(h, pdd))
@@ -272,7 +272,7 @@ Certificate settle(const Units& u, int type, const HermiteData& h, double x_erro
         double high[max_conditions];
         for (int i = 0; i < h.n; ++i)
             high[i] = to_double(pdd[i]);
-        Certificate fine = finish(u, type, h, x_error, upper, high, pdd);
+        Certificate fine = finish(u, support, h, x_error, upper, high, pdd);
         if (fine.ok && fine.widening < cert.widening)
             cert = fine;
     }
@@ -281,7 +281,7 @@ Certificate settle(const Units& u, int type, const HermiteData& h, double x_erro
 
 } // namespace
 
-Certificate hermite_certificate(const Units& u, int type, double x, double x_error,
+Certificate hermite_certificate(const Units& u, Support support, double x, double x_error,
                                 const CertNode* nodes, int count, bool upper) {
     HermiteData h;
     if (!hermite_data(x, nodes, count, upper, h) || h.n > u.count)
@@ -289,11 +289,11 @@ Certificate hermite_certificate(const Units& u, int type, double x, double x_err
     double p[max_conditions];
     if (!hermite_coefficients(h, p))
         return Certificate{};
-    return settle(u, type, h, x_error, upper, p);
+    return settle(u, support, h, x_error, upper, p);
 }
 
-void hermite_certificates(const Units& u, int type, double x, double x_error, const CertNode* nodes,
-                          int count, Certificate& up, Certificate& down) {
+void hermite_certificates(const Units& u, Support support, double x, double x_error,
+                          const CertNode* nodes, int count, Certificate& up, Certificate& down) {
     up = Certificate{};
     down = Certificate{};
     HermiteData h;
@@ -316,9 +316,10 @@ void hermite_certificates(const Units& u, int type, double x, double x_error, co
     double q[max_conditions];
     for (int i = 0; i < h.n; ++i)
         q[i] = p[i] - l[i];
-    up = settle(u, type, h, x_error, true, p);
-    h.f[0] = 0.0; // P_L: 0 at x
-    down = settle(u, type, h, x_error, false, q);
+    up = settle(u, support, h, x_error, true, p);
+    HermiteData lower = h;
+    lower.f[0] = 0.0;
+    down = settle(u, support, lower, x_error, false, q);
 }
 
 Certificate gauss_certificate(const Units& u, const double* weight, int weight_degree,

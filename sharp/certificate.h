@@ -14,6 +14,7 @@
 // validity; the rounding of the coefficients themselves is measured at the
 // nodes and added.
 
+#include "numeric/support.h"
 #include "sharp/detail.h"
 
 namespace sharp_detail {
@@ -34,13 +35,13 @@ struct Certificate {
 // The dual polynomial of degree (conditions - 1) through x (single node) and
 // nodes (touch or single), for U (upper: P >= 1{t <= x}) or L (P <= 1{t < x}).
 // x_error: rounding of x in standardised units.  Needs conditions <= the
-// number of moments.  On an unbounded support (type 0: both sides, 1: above)
+// number of moments.  On an unbounded support (the whole line: both sides, the half-line: above)
 // the polynomial must also head the right way at infinity, else it is refused.
-Certificate hermite_certificate(const Units& units, int type, double x, double x_error,
+Certificate hermite_certificate(const Units& units, Support support, double x, double x_error,
                                 const CertNode* nodes, int count, bool upper);
 
 // Both at once (U and L through the same nodes differ only at x).
-void hermite_certificates(const Units& units, int type, double x, double x_error,
+void hermite_certificates(const Units& units, Support support, double x, double x_error,
                           const CertNode* nodes, int count, Certificate& up, Certificate& down);
 
 // The Gauss-type dual polynomial G(t) = w(t) prod (t - r_i)^2 of a form

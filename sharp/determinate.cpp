@@ -10,7 +10,7 @@
 
 namespace sharp_detail {
 
-Discrete determinate_distribution(const Recurrence& rec, int r, const Units& u, int type) {
+Discrete determinate_distribution(const Recurrence& rec, int r, const Units& u, Support support) {
     Discrete dist;
     double nodes[max_matrix] = {};
     eigenvalues(rec.alpha, rec.beta, r, nodes);
@@ -28,10 +28,11 @@ Discrete determinate_distribution(const Recurrence& rec, int r, const Units& u, 
         rest0 -= mass;
         rest1 -= mass * t;
         bool end = false;
-        if (type >= 1 && std::fabs(t - u.lower) <= tol_position * (1.0 + std::fabs(u.lower))) {
+        if (has_lower_end(support) &&
+            std::fabs(t - u.lower) <= tol_position * (1.0 + std::fabs(u.lower))) {
             t = u.lower;
             end = true;
-        } else if (type == 2 &&
+        } else if (has_upper_end(support) &&
                    std::fabs(t - u.upper) <= tol_position * (1.0 + std::fabs(u.upper))) {
             t = u.upper;
             end = true;
@@ -64,16 +65,16 @@ Discrete determinate_distribution(const Recurrence& rec, int r, const Units& u, 
     return dist;
 }
 
-Fit check_distribution(Discrete& dist, int type, int dd, const Units& u) {
+Fit check_distribution(Discrete& dist, Support support, int dd, const Units& u) {
     Discrete kept;
     for (int i = 0; i < dist.count; ++i) {
         double t = dist.point[i];
         double m = dist.mass[i];
         if (!std::isfinite(t) || !std::isfinite(m))
             return Fit::contradicts;
-        if (type >= 1 && t < u.lower - tol_position * (1.0 + std::fabs(u.lower)))
+        if (has_lower_end(support) && t < u.lower - tol_position * (1.0 + std::fabs(u.lower)))
             return Fit::contradicts;
-        if (type == 2 && t > u.upper + tol_position * (1.0 + std::fabs(u.upper)))
+        if (has_upper_end(support) && t > u.upper + tol_position * (1.0 + std::fabs(u.upper)))
             return Fit::contradicts;
         if (m < -tol_mass)
             return Fit::contradicts;

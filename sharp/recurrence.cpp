@@ -7,7 +7,7 @@
 
 namespace sharp_detail {
 
-int forms_of_degree(int type, int dd, FormSpec* out) {
+int forms_of_degree(Support support, int dd, FormSpec* out) {
     int half = dd / 2;
     bool even = dd % 2 == 0;
     int count = 0;
@@ -15,9 +15,9 @@ int forms_of_degree(int type, int dd, FormSpec* out) {
         if (size >= 0)
             out[count++] = {weight, size};
     };
-    if (type == 0) {
+    if (support == Support::whole) {
         add(SharpWeight::one, half);
-    } else if (type == 1) {
+    } else if (support == Support::half) {
         add(SharpWeight::one, half);
         add(SharpWeight::above_lower, even ? half - 1 : half);
     } else if (even) {

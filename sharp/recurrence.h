@@ -5,6 +5,7 @@
 // within the tolerance of the given moments and how far the arithmetic may
 // have moved it, run up to the first pivot that is not clearly positive.
 
+#include "numeric/support.h"
 #include "sharp/detail.h"
 #include "sharp/double_double.h"
 
@@ -36,7 +37,7 @@ struct Recurrence {
 
 // The forms whose positivity decides the moments of degree dd on the support;
 // returns their count (1 or 2).
-int forms_of_degree(int type, int dd, FormSpec* out);
+int forms_of_degree(Support support, int dd, FormSpec* out);
 
 inline int weight_index(SharpWeight weight) {
     return static_cast<int>(weight);

@@ -38,6 +38,7 @@
 #include "sharp/detail.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -71,7 +72,7 @@ struct SharpAnalysis {
     bool extended_precision = false;
 
     // --- state for the positions ---
-    int type = 0;
+    Support support = Support::whole;
     double lower = 0.0;
     double upper = 0.0;
     sharp_detail::Units units{};
@@ -79,16 +80,21 @@ struct SharpAnalysis {
     std::uint32_t candidates = 0; // bit dd: the forms of degree dd are usable
     int top_degree = -1;          // largest usable degree (status sharp)
     sharp_detail::Discrete law{}; // status determinate
+    // A limit too far from the data to be worked with (more than 1e8
+    // standard deviations from the mean) is left out: the analysis of the
+    // weaker support answers every position inside the support, the
+    // analysis of -X when only the lower limit was left out (mirrored).
+    // When that is a half-line, its bounds are met with the whole line's.
+    std::shared_ptr<const SharpAnalysis> weaker;
+    bool mirrored = false;
+    std::shared_ptr<const SharpAnalysis> whole_line;
 };
 
 // lower is read for the half-line and the interval, upper for the interval.
 // moments[0..count-1] are E[(X - centre)^j] for j = 0 .. count-1 (raw moments
-// with the default centre 0).
+// with the default centre 0).  A support value outside the three (a cast
+// from a bad number) gives status invalid, "Unknown support type.".
 SharpAnalysis analyse_moments(Support support, double lower, double upper, const double* moments,
-                              int count, double centre = 0.0);
-// The same with the support numbered 0, 1, 2 (another number: status invalid,
-// "Unknown support type.").  Kept for callers not yet moved to Support.
-SharpAnalysis analyse_moments(int type, double lower, double upper, const double* moments,
                               int count, double centre = 0.0);
 
 struct SharpBounds {

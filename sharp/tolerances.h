@@ -49,6 +49,18 @@ inline constexpr double skip_widening = 1e-10;
 inline constexpr double far_ratio = 1e8;
 // A Radau coefficient beyond this is a node at infinity (its mass <= 1e-200).
 inline constexpr double big_node = 1e100;
+// A limit of the support further than this from the mean, in standardised
+// units (standard deviations, to a factor 2), is left out of the analysis:
+// the bounds of the weaker support (an interval without it is a half-line or
+// the whole line) hold for every distribution on the support.  What such a
+// limit adds decays like 1/distance (a top odd moment) or faster, while the
+// tolerance reaches the bounds through its powers, growing like distance^2.
+// Measured over the test set of known distributions with 3 to 32 moments:
+// with limits at 1e8 the interval's own bounds were at most 3e-9 tighter and
+// up to 2e-10 looser than the weaker support's; at 1e12 they were up to 0.44
+// looser (the powers of the limit overflow), and from about 1e154 on the
+// product a' b' itself overflowed and every position got 0 and 1.
+inline constexpr double far_limit = 1e8;
 // Atoms of a determinate distribution count as inside the support this close
 // to an end, in standardised units; they are then put on the end.
 inline constexpr double tol_position = 1e-9;

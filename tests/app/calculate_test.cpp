@@ -271,5 +271,64 @@ TEST_F(EscapingReportTest, ReportEscapingTheDriverKeepsTheDialogGoing) {
     EXPECT_NE(log_text().find("\n 2. momentum = 1.000000\n"), std::string::npos);
 }
 
+// An estimation that has an attempt fail, reported through the dialog's
+// context as the drivers report theirs, before it answers; or, escaping, whose
+// failure leaves the estimation.
+class FailingAttemptDialog : public CBoundsDlg {
+public:
+    bool escapes = false;
+
+protected:
+    Estimate RunEstimation(const Vector& moments) override {
+        const Failure failure("asset", "out of memory", FailureCode::computation);
+        if (escapes)
+            throw failure;
+        m_estimation.report(failure);
+        return CBoundsDlg::RunEstimation(moments);
+    }
+};
+
+// A log that cannot take the reports is told of in one box for the dialog's
+// life, however many estimates report into it; a log that takes them, never.
+TEST_F(CalculateTest, LogThatCannotTakeReportsIsToldOfOnce) {
+    const std::string missing_folder = folder->folder() + "/no such folder/error.log";
+    const struct {
+        const char* name;
+        std::string path;
+        bool escapes;
+        const char* told; // in the one box; nullptr: no box about the log
+    } rows[] = {{"full", "/dev/full", false, "is full"},
+                {"full, escaping", "/dev/full", true, "is full"},
+                {"no folder", missing_folder, false, "cannot be opened"},
+                {"no folder, escaping", missing_folder, true, "cannot be opened"},
+                {"writable", log_path, false, nullptr}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto failing = std::make_unique<FailingAttemptDialog>();
+        failing->escapes = row.escapes;
+        failing->m_estimation.log_path = row.path;
+        dlg = std::move(failing);
+        dlg->Create();
+        dlg->show();
+        QApplication::setActiveWindow(dlg.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+        settle();
+        boxes.clear();
+        enter_request(IDC_TYPE_NORMAL, "1", {"1", "0", "1"});
+        for (int click_count = 0; click_count < 3; ++click_count)
+            click(IDC_CALCULATE);
+        const QStringList about_log = boxes.filter(QStringLiteral("The error log"));
+        EXPECT_EQ(about_log.size(), row.told ? 1 : 0) << boxes.join(" | ").toStdString();
+        if (row.told && !about_log.isEmpty()) {
+            EXPECT_TRUE(about_log.front().contains(QString::fromUtf8(row.told)))
+                << about_log.front().toStdString();
+        }
+        EXPECT_EQ(boxes.count(QString::fromUtf8(calculation_failed_message)), row.escapes ? 3 : 0);
+        if (!row.escapes) {
+            EXPECT_NE(lower_bound(), QStringLiteral("0")) << "the estimate is shown all the same";
+        }
+    }
+}
+
 } // namespace
 } // namespace vendrill::test

@@ -50,9 +50,8 @@ protected:
 PlotPoint library_bounds(const BoundsRequest& request, double x) {
     const int count = static_cast<int>(request.moments.size());
     if (request.method == Method::sharp) {
-        const SharpAnalysis analysis =
-            analyse_moments(support_index(request.support), request.lower, request.upper,
-                            request.moments.data(), count);
+        const SharpAnalysis analysis = analyse_moments(
+            request.support, request.lower, request.upper, request.moments.data(), count);
         const SharpBounds bounds = sharp_bounds_at(analysis, x);
         return {x, bounds.lower_bound, bounds.upper_bound};
     }
@@ -72,8 +71,8 @@ std::vector<PlotPoint> library_band(const BoundsRequest& request, const std::vec
         return points;
     }
     const SharpAnalysis analysis =
-        analyse_moments(support_index(request.support), request.lower, request.upper,
-                        request.moments.data(), static_cast<int>(request.moments.size()));
+        analyse_moments(request.support, request.lower, request.upper, request.moments.data(),
+                        static_cast<int>(request.moments.size()));
     SharpSweep sweep(analysis);
     for (double x : xs) {
         const SharpBounds bounds = sweep.at(x);

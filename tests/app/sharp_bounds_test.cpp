@@ -74,8 +74,8 @@ protected:
         std::vector<double> moments;
         for (const QString& text : column(1))
             moments.push_back(parse_leading_double(text.toStdString()));
-        return analyse_moments(dlg->m_type, dlg->m_lower, dlg->m_upper, moments.data(),
-                               static_cast<int>(moments.size()));
+        return analyse_moments(*support_from_index(dlg->m_type), dlg->m_lower, dlg->m_upper,
+                               moments.data(), static_cast<int>(moments.size()));
     }
     QString message_line() const {
         return static_cast<QLabel*>(dlg->GetDlgItem(IDC_MESSAGE))->text();
@@ -407,12 +407,13 @@ TEST(SharpVerdict, NamesTheProblemOfARequestThatCannotBeAnswered) {
         double position;
         const char* box;
     } cases[] = {
-        {"equal limits", analyse_moments(2, 1, 1, moments, 3), 0.5,
+        {"equal limits", analyse_moments(Support::interval, 1, 1, moments, 3), 0.5,
          "The sharp bounds need the lower limit below the upper limit."},
-        {"no moments", analyse_moments(0, 0, 0, moments, 0), 0.5, "No moments were given."},
-        {"position not finite", analyse_moments(0, 0, 0, moments, 3), NAN,
+        {"no moments", analyse_moments(Support::whole, 0, 0, moments, 0), 0.5,
+         "No moments were given."},
+        {"position not finite", analyse_moments(Support::whole, 0, 0, moments, 3), NAN,
          "The sharp bounds need a finite position."},
-        {"answered", analyse_moments(0, 0, 0, moments, 3), 0.5, ""},
+        {"answered", analyse_moments(Support::whole, 0, 0, moments, 3), 0.5, ""},
     };
     for (const auto& c : cases) {
         const SharpBounds bounds = sharp_bounds_at(c.analysis, c.position);

@@ -276,7 +276,7 @@ TEST_P(JsonStream, RowsAreTheSerialisedObjects) {
     request.upper = 1e21;
     std::optional<SharpAnalysis> analysis;
     if (!c.moments.empty())
-        analysis = analyse_moments(support_index(c.support), 0.0, 1.0, c.moments.data(),
+        analysis = analyse_moments(c.support, 0.0, 1.0, c.moments.data(),
                                    static_cast<int>(c.moments.size()));
     const SharpAnalysis* sharp = analysis ? &*analysis : nullptr;
     // Numbers of every form the writer meets: integral, tiny, huge, negative

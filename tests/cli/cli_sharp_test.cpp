@@ -51,7 +51,7 @@ Strings three_atoms(int count) {
 
 // A sharp request: support, positions, format, then the moments after --.
 struct Sharp {
-    int type = 0;
+    Support support = Support::whole;
     double lower = 0.0;
     double upper = 1.0;
     Strings positions;
@@ -60,7 +60,7 @@ struct Sharp {
 
 Strings command_line(const Sharp& c, const std::string& format,
                      const std::string& method = "sharp") {
-    Strings a = {"--type",   std::to_string(c.type),
+    Strings a = {"--type",   std::to_string(support_index(c.support)),
                  "--lower",  vendrill::cli::round_trip_number(c.lower),
                  "--upper",  vendrill::cli::round_trip_number(c.upper),
                  "--format", format};
@@ -115,7 +115,7 @@ TEST_P(SharpWorkedExampleTest, GivesTheDesignsBoundsAndStatus) {
     const json row = json::parse(r.out);
     const std::vector<double> moments = numbers(c.request.moments);
     const SharpAnalysis analysis =
-        analyse_moments(c.request.type, c.request.lower, c.request.upper, moments.data(),
+        analyse_moments(c.request.support, c.request.lower, c.request.upper, moments.data(),
                         static_cast<int>(moments.size()));
     const SharpBounds expected = sharp_bounds_at(analysis, std::stod(c.request.positions[0]));
     EXPECT_EQ(bits(row["lower_bound"].get<double>()), bits(expected.lower_bound)) << row;
@@ -127,23 +127,24 @@ TEST_P(SharpWorkedExampleTest, GivesTheDesignsBoundsAndStatus) {
 INSTANTIATE_TEST_SUITE_P(
     Table, SharpWorkedExampleTest,
     ::testing::Values(
-        Worked{"CoinBelowBothAtoms", {0, 0, 1, {"-0.3"}, coin}},
-        Worked{"CoinBetweenAtoms", {0, 0, 1, {"0.5"}, coin}},
-        Worked{"CoinOnAnAtom", {0, 0, 1, {"1"}, coin}},
-        Worked{"Uniform5At01", {2, 0, 1, {"0.1"}, uniform5}},
-        Worked{"Uniform5At02", {2, 0, 1, {"0.2"}, uniform5}},
-        Worked{"Uniform5AtHalf", {2, 0, 1, {"0.5"}, uniform5}},
-        Worked{"NarrowUniformAtCentre", {0, 0, 1, {"0"}, narrow_uniform(11)}},
-        Worked{"NarrowUniformOffCentre", {0, 0, 1, {"9.6225e-5"}, narrow_uniform(11)}},
-        Worked{"NarrowUniformWiderInterval", {2, -6e-4, 7e-4, {"-4.90748e-4"}, narrow_uniform(7)}}),
+        Worked{"CoinBelowBothAtoms", {Support::whole, 0, 1, {"-0.3"}, coin}},
+        Worked{"CoinBetweenAtoms", {Support::whole, 0, 1, {"0.5"}, coin}},
+        Worked{"CoinOnAnAtom", {Support::whole, 0, 1, {"1"}, coin}},
+        Worked{"Uniform5At01", {Support::interval, 0, 1, {"0.1"}, uniform5}},
+        Worked{"Uniform5At02", {Support::interval, 0, 1, {"0.2"}, uniform5}},
+        Worked{"Uniform5AtHalf", {Support::interval, 0, 1, {"0.5"}, uniform5}},
+        Worked{"NarrowUniformAtCentre", {Support::whole, 0, 1, {"0"}, narrow_uniform(11)}},
+        Worked{"NarrowUniformOffCentre", {Support::whole, 0, 1, {"9.6225e-5"}, narrow_uniform(11)}},
+        Worked{"NarrowUniformWiderInterval",
+               {Support::interval, -6e-4, 7e-4, {"-4.90748e-4"}, narrow_uniform(7)}}),
     [](const ::testing::TestParamInfo<Worked>& info) { return std::string(info.param.name); });
 
 // ------------------------------------------------ JSON fields and read-back
 
 TEST(SharpJson, DeterminateRowHasTheDocumentedKeysAndTheAtoms) {
     ScratchFolder folder;
-    const RunResult r =
-        cli_test::run_cli(folder.path(), command_line({0, 0, 1, {"-0.3"}, coin}, "json"));
+    const RunResult r = cli_test::run_cli(
+        folder.path(), command_line({Support::whole, 0, 1, {"-0.3"}, coin}, "json"));
     ASSERT_EQ(r.status, 0) << r.err;
     // ordered_json keeps the keys in the order the binary wrote them.
     const auto row = nlohmann::ordered_json::parse(r.out);
@@ -176,9 +177,9 @@ TEST(SharpJson, VerdictAndAtomsFollowTheStatus) {
     for (int k = 0; k < 40; ++k)
         forty_uniform.push_back(vendrill::cli::round_trip_number(1.0 / (k + 1)));
     const Case cases[] = {
-        {{2, 0, 1, {"0.3"}, uniform5}, "sharp", ""},
-        {{0, 0, 1, {"0.3"}, forty_uniform}, "sharp", "Only the first "},
-        {{2, 0, 1, {"0.3"}, {"1", "2", "5", "10", "30"}},
+        {{Support::interval, 0, 1, {"0.3"}, uniform5}, "sharp", ""},
+        {{Support::whole, 0, 1, {"0.3"}, forty_uniform}, "sharp", "Only the first "},
+        {{Support::interval, 0, 1, {"0.3"}, {"1", "2", "5", "10", "30"}},
          "infeasible",
          "These moments do not fit the chosen support."},
     };
@@ -204,7 +205,8 @@ TEST(SharpJson, VerdictAndAtomsFollowTheStatus) {
 class SharpMatchesLibraryTest : public ::testing::TestWithParam<Sharp> {};
 
 void PrintTo(const Sharp& c, std::ostream* os) {
-    *os << "type " << c.type << ", " << c.moments.size() << " moments at " << c.positions.front();
+    *os << "type " << support_index(c.support) << ", " << c.moments.size() << " moments at "
+        << c.positions.front();
 }
 
 // Every number the binary prints reads back bit for bit as the value the
@@ -219,8 +221,8 @@ TEST_P(SharpMatchesLibraryTest, JsonNumbersAreTheLibrarysValuesExactly) {
     ASSERT_EQ(rows.size(), c.positions.size());
 
     const std::vector<double> moments = numbers(c.moments);
-    const SharpAnalysis analysis =
-        analyse_moments(c.type, c.lower, c.upper, moments.data(), static_cast<int>(moments.size()));
+    const SharpAnalysis analysis = analyse_moments(c.support, c.lower, c.upper, moments.data(),
+                                                   static_cast<int>(moments.size()));
     SharpSweep sweep(analysis);
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const json& row = rows[i];
@@ -246,19 +248,20 @@ TEST_P(SharpMatchesLibraryTest, JsonNumbersAreTheLibrarysValuesExactly) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, SharpMatchesLibraryTest,
-    ::testing::Values(Sharp{0, 0, 1, {"-0.3", "0.5", "1", "-1"}, coin},
-                      Sharp{2, 0, 1, {"0.1", "0.35", "0.65", "0.9"}, uniform5},
-                      Sharp{2, 0, 1, {"0.2", "0.35", "0.5", "0.65", "0.8"}, three_atoms(9)},
-                      Sharp{1, 0.1, 1, {"0.3", "0.5", "2"}, three_atoms(6)},
-                      Sharp{0, 0, 1, {"0", "1e-4"}, narrow_uniform(11)},
-                      Sharp{2, 0, 1, {"0.5"}, {"1", "2", "5", "10", "30"}},
-                      Sharp{0, 0, 1, {"0.5"}, {"1", "2", "1"}}));
+    ::testing::Values(
+        Sharp{Support::whole, 0, 1, {"-0.3", "0.5", "1", "-1"}, coin},
+        Sharp{Support::interval, 0, 1, {"0.1", "0.35", "0.65", "0.9"}, uniform5},
+        Sharp{Support::interval, 0, 1, {"0.2", "0.35", "0.5", "0.65", "0.8"}, three_atoms(9)},
+        Sharp{Support::half, 0.1, 1, {"0.3", "0.5", "2"}, three_atoms(6)},
+        Sharp{Support::whole, 0, 1, {"0", "1e-4"}, narrow_uniform(11)},
+        Sharp{Support::interval, 0, 1, {"0.5"}, {"1", "2", "5", "10", "30"}},
+        Sharp{Support::whole, 0, 1, {"0.5"}, {"1", "2", "1"}}));
 
 // ------------------------------------------------------------ other formats
 
 TEST(SharpCsv, HeaderEndsWithStatusAndEveryLineCarriesIt) {
     ScratchFolder folder;
-    const Sharp request{0, 0, 1, {"-0.3", "1", "2"}, coin};
+    const Sharp request{Support::whole, 0, 1, {"-0.3", "1", "2"}, coin};
     const RunResult csv = cli_test::run_cli(folder.path(), command_line(request, "csv"));
     ASSERT_EQ(csv.status, 0) << csv.err;
     const json rows = rows_of(cli_test::run_cli(folder.path(), command_line(request, "json")).out);
@@ -274,26 +277,29 @@ TEST(SharpCsv, HeaderEndsWithStatusAndEveryLineCarriesIt) {
     EXPECT_EQ(csv.out, expected);
 
     const RunResult infeasible = cli_test::run_cli(
-        folder.path(), command_line({2, 0, 1, {"0.5"}, {"1", "2", "5", "10", "30"}}, "csv"));
+        folder.path(),
+        command_line({Support::interval, 0, 1, {"0.5"}, {"1", "2", "5", "10", "30"}}, "csv"));
     EXPECT_EQ(infeasible.out, header + "0.5,0,1,1,0,infeasible\n");
 }
 
 TEST(SharpText, ShowsTheLabelledBoundsAndTheVerdictWhenThereIsOne) {
     ScratchFolder folder;
-    RunResult r =
-        cli_test::run_cli(folder.path(), command_line({2, 0, 1, {"0.5"}, uniform5}, "text"));
+    RunResult r = cli_test::run_cli(
+        folder.path(), command_line({Support::interval, 0, 1, {"0.5"}, uniform5}, "text"));
     // 5/18 and 13/18, widened by what 4-ulp changes of the moments allow.
     EXPECT_EQ(r.out, "Lower bound = 0.277777777777748\nUpper bound = 0.722222222222246\n");
     r = cli_test::run_cli(
-        folder.path(), command_line({2, 0, 1, {"0.5", "2"}, {"1", "2", "5", "10", "30"}}, "text"));
+        folder.path(),
+        command_line({Support::interval, 0, 1, {"0.5", "2"}, {"1", "2", "5", "10", "30"}}, "text"));
     EXPECT_EQ(r.out, "Position = 0.5\nLower bound = 0\nUpper bound = 1\n"
                      "These moments do not fit the chosen support.\n\n"
                      "Position = 2\nLower bound = 0\nUpper bound = 1\n"
                      "These moments do not fit the chosen support.\n");
     // One atom at 2: exact to 1e-9; within their tolerance the moments
     // allow a variance of ~1e-14, which can put that much mass beyond 3.
-    r = cli_test::run_cli(folder.path(),
-                          command_line({0, 0, 1, {"3"}, {"1", "2", "4", "8", "16"}}, "text"));
+    r = cli_test::run_cli(
+        folder.path(),
+        command_line({Support::whole, 0, 1, {"3"}, {"1", "2", "4", "8", "16"}}, "text"));
     EXPECT_EQ(r.out, "Lower bound = 0.999999999999988\nUpper bound = 1\n"
                      "The moments determine the distribution: the bounds are exact.\n");
 }
@@ -364,11 +370,11 @@ TEST(SharpPositions, ManyPositionsEqualSinglePositionRuns) {
 // classic answers with the classic rows and logs its failed attempts.
 TEST(DefaultMethod, IsTheSharpMethodAndClassicIsOneFlagAway) {
     const Sharp requests[] = {
-        {0, 0, 1, {"1", "3"}, {"1", "0", "1"}},
-        {0, 0, 1, {"1.5"}, {"1", "2", "1"}},
-        {1, 0, 1, {"1"}, {"1", "0.5", "1", "3"}},
-        {2, -2, 1, {"-3", "-1.5", "0.5"}, {"1", "-0.25", "1.25", "-1.75", "4.25"}},
-        {2, 0, 1, {"0.35", "0.65"}, three_atoms(9)},
+        {Support::whole, 0, 1, {"1", "3"}, {"1", "0", "1"}},
+        {Support::whole, 0, 1, {"1.5"}, {"1", "2", "1"}},
+        {Support::half, 0, 1, {"1"}, {"1", "0.5", "1", "3"}},
+        {Support::interval, -2, 1, {"-3", "-1.5", "0.5"}, {"1", "-0.25", "1.25", "-1.75", "4.25"}},
+        {Support::interval, 0, 1, {"0.35", "0.65"}, three_atoms(9)},
     };
     for (const Sharp& request : requests)
         for (const char* format : {"text", "json", "csv"}) {

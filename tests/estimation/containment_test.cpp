@@ -23,8 +23,7 @@ constexpr double slack = 1e-7;
 
 Estimate run_driver(const SupportChoice& support, const std::vector<double>& values, double x,
                     EstimationContext& context) {
-    return estimate(*support_from_index(support.type), x, support.lower, support.upper, vec(values),
-                    context);
+    return estimate(support.support, x, support.lower, support.upper, vec(values), context);
 }
 
 // The positions of the shared grid, plus points just inside and just outside
@@ -50,8 +49,8 @@ std::vector<double> positions_of(const KnownDistribution& d) {
     return xs;
 }
 
-const char* support_name(int type) {
-    return type == 0 ? "line" : type == 1 ? "half-line" : "interval";
+const char* support_name(Support support) {
+    return support == Support::whole ? "line" : support == Support::half ? "half-line" : "interval";
 }
 
 struct ContainmentCase {
@@ -85,7 +84,7 @@ TEST_P(Containment, BoundsHoldTheTrueDistributionFunction) {
                 double at_or_below = d.cdf(x);
                 std::ostringstream where;
                 where.precision(17);
-                where << d.name << " on " << support_name(support.type) << " [" << support.lower
+                where << d.name << " on " << support_name(support.support) << " [" << support.lower
                       << ", " << support.upper << "], " << count << " moments, x = " << x
                       << ": L = " << b.lower_bound << ", U = " << b.upper_bound << ", outcome "
                       << outcome_of(b) << ", P(X<x) = " << below << ", P(X<=x) = " << at_or_below;

@@ -32,8 +32,8 @@ TEST_P(EnvelopeEqualsPointwise, BitForBit) {
     EXPECT_EQ(band.position.front(), span.from);
     EXPECT_EQ(band.position.back(), span.to);
     const SharpAnalysis analysis =
-        analyse_moments(support_index(request.support), request.lower, request.upper,
-                        request.moments.data(), static_cast<int>(request.moments.size()));
+        analyse_moments(request.support, request.lower, request.upper, request.moments.data(),
+                        static_cast<int>(request.moments.size()));
     EstimationContext quiet = test_support::quiet_context();
     // The sharp curve is one sweep over the positions in their order.
     SharpSweep sweep(analysis);

@@ -303,6 +303,24 @@ INSTANTIATE_TEST_SUITE_P(
                                   "/plain/error.log"}),
     [](const testing::TestParamInfo<UnwritableLog>& info) { return info.param.name; });
 
+// The line handed to a front end is the one standard error gets, without its
+// newline; a report that reaches the log leaves it alone.
+TEST(ErrorLogUnwritable, ProblemLineIsTheExplanationOfStandardError) {
+    LogFolder folder;
+    const Failure failure("r", "m", FailureCode::computation);
+    std::string problem = "as it was";
+    EXPECT_EQ(write_error_report(folder.log_path(), nullptr, failure, true, &problem),
+              ReportDestination::log);
+    EXPECT_EQ(problem, "as it was");
+    const std::string blocked = folder.folder() + "/blocked";
+    std::filesystem::create_directory(blocked);
+    test_support::StreamCapture err(stderr);
+    EXPECT_EQ(write_error_report(blocked, nullptr, failure, true, &problem),
+              ReportDestination::standard_error);
+    EXPECT_NE(problem.find("cannot be opened"), std::string::npos) << problem;
+    EXPECT_EQ(err.text().substr(0, problem.size() + 2), problem + "\n\n") << err.text();
+}
+
 TEST(ErrorLogUnwritable, ProgramCarriesOnAndLaterReportsReachTheLogAgain) {
     LogFolder folder;
     std::filesystem::create_directory(folder.log_path());

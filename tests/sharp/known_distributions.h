@@ -4,6 +4,8 @@
 // bounds against the truth.  Moments are computed in long double and rounded
 // once.
 
+#include "numeric/support.h"
+
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -239,7 +241,7 @@ inline std::vector<double> test_positions(const KnownDistribution& d) {
 }
 
 struct SupportChoice {
-    int type;
+    Support support;
     double lower;
     double upper;
 };
@@ -247,14 +249,15 @@ struct SupportChoice {
 // The supports that contain the distribution: the whole line, the tight
 // half-line and a looser one, the tight interval and a looser one.
 inline std::vector<SupportChoice> supports_of(const KnownDistribution& d) {
-    std::vector<SupportChoice> result{{0, 0.0, 0.0}};
+    std::vector<SupportChoice> result{{Support::whole, 0.0, 0.0}};
     if (std::isfinite(d.min)) {
-        result.push_back({1, d.min, 0.0});
-        result.push_back({1, d.min - 0.5 * d.sd - 0.5, 0.0});
+        result.push_back({Support::half, d.min, 0.0});
+        result.push_back({Support::half, d.min - 0.5 * d.sd - 0.5, 0.0});
     }
     if (std::isfinite(d.min) && std::isfinite(d.max) && d.min < d.max) {
-        result.push_back({2, d.min, d.max});
-        result.push_back({2, d.min - 0.3 * (d.max - d.min), d.max + 0.5 * (d.max - d.min)});
+        result.push_back({Support::interval, d.min, d.max});
+        result.push_back(
+            {Support::interval, d.min - 0.3 * (d.max - d.min), d.max + 0.5 * (d.max - d.min)});
     }
     return result;
 }

@@ -37,7 +37,7 @@ std::vector<double> positions_around(double x) {
 TEST(SharpGaussNode, TopNodeOfElevenUniformMomentsOnTheLine) {
     KnownDistribution d = uniform(0.0, 1.0);
     std::vector<double> c = d.moments(11);
-    SharpAnalysis analysis = analyse_moments(0, 0.0, 0.0, c.data(), 11);
+    SharpAnalysis analysis = analyse_moments(Support::whole, 0.0, 0.0, c.data(), 11);
     ASSERT_EQ(analysis.status, SharpStatus::sharp);
     ASSERT_EQ(analysis.moments_used, 11);
     double node = 0.5 * (1.0 + legendre5_top_node);
@@ -52,7 +52,7 @@ TEST(SharpGaussNode, TopNodeOfElevenUniformMomentsOnTheLine) {
 TEST(SharpGaussNode, TopNodeOfElevenUniformMomentsOnTheInterval) {
     KnownDistribution d = uniform(0.0, 1.0);
     std::vector<double> c = d.moments(11);
-    SharpAnalysis analysis = analyse_moments(2, 0.0, 1.0, c.data(), 11);
+    SharpAnalysis analysis = analyse_moments(Support::interval, 0.0, 1.0, c.data(), 11);
     ASSERT_EQ(analysis.status, SharpStatus::sharp);
     double node = 0.5 * (1.0 + legendre5_top_node);
     SharpBounds centre = sharp_bounds_at(analysis, node);
@@ -76,20 +76,22 @@ TEST(SharpGaussNode, TopNodeOfElevenUniformMomentsOnTheInterval) {
 TEST(SharpGaussNode, ExactZeroAtTheCentre) {
     KnownDistribution d = uniform(-1.0, 1.0);
     std::vector<double> c = d.moments(11);
-    for (int type : {0, 2}) {
-        SharpAnalysis analysis = analyse_moments(type, -1.0, 1.0, c.data(), 11);
+    for (Support support : {Support::whole, Support::interval}) {
+        SharpAnalysis analysis = analyse_moments(support, -1.0, 1.0, c.data(), 11);
         ASSERT_EQ(analysis.status, SharpStatus::sharp);
         std::vector<double> xs{0.0, 1e-300, -1e-300, 5e-324, -5e-324, 1e-17, -1e-17};
         SharpBounds at_zero = sharp_bounds_at(analysis, 0.0);
-        if (type == 0) {
+        if (support == Support::whole) {
             // The Gauss rule: half of the mass outside the centre lies below.
             EXPECT_NEAR(at_zero.lower_bound, 0.5 * (1.0 - 0.5 * legendre5_middle_weight), 1e-9);
             EXPECT_NEAR(at_zero.upper_bound, 0.5 * (1.0 + 0.5 * legendre5_middle_weight), 1e-9);
         }
         for (double x : xs) {
             SharpBounds b = sharp_bounds_at(analysis, x);
-            EXPECT_NEAR(b.lower_bound, at_zero.lower_bound, 1e-9) << type << " " << x;
-            EXPECT_NEAR(b.upper_bound, at_zero.upper_bound, 1e-9) << type << " " << x;
+            EXPECT_NEAR(b.lower_bound, at_zero.lower_bound, 1e-9)
+                << support_index(support) << " " << x;
+            EXPECT_NEAR(b.upper_bound, at_zero.upper_bound, 1e-9)
+                << support_index(support) << " " << x;
         }
     }
 }

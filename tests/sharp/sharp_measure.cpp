@@ -74,13 +74,13 @@ struct Stats {
     double used_sum = 0;
 };
 
-void run_list(const Mix& mix, int n, int type, double lower, double upper,
+void run_list(const Mix& mix, int n, Support support, double lower, double upper,
               const std::vector<double>& xs, Stats& st, bool verbose = false) {
     std::vector<double> c(n);
     for (int j = 0; j < n; ++j)
         c[j] = (double)mix.moment(j);
     c[0] = 1.0;
-    SharpAnalysis a = analyse_moments(type, lower, upper, c.data(), n);
+    SharpAnalysis a = analyse_moments(support, lower, upper, c.data(), n);
     st.lists++;
 
     st.escalated += a.extended_precision;
@@ -99,8 +99,9 @@ void run_list(const Mix& mix, int n, int type, double lower, double upper,
             st.wrong++;
             st.worst = std::max(st.worst, miss);
             if (verbose)
-                printf("  WRONG type %d n %d x %.10g [%g, %g] truth [%g, %g] %s\n", type, n, x,
-                       b.lower_bound, b.upper_bound, tb, ta, a.message.c_str());
+                printf("  WRONG type %d n %d x %.10g [%g, %g] truth [%g, %g] %s\n",
+                       support_index(support), n, x, b.lower_bound, b.upper_bound, tb, ta,
+                       a.message.c_str());
         }
     }
 }
@@ -109,9 +110,9 @@ void supports_and_run(const Mix& mix, int n, const std::vector<double>& xs, Stat
                       std::mt19937_64& rng) {
     double lo = mix.lo(), hi = mix.hi(), w = hi - lo;
     std::uniform_real_distribution<double> u(0, 1);
-    run_list(mix, n, 0, 0, 0, xs, st);
-    run_list(mix, n, 1, lo - w * u(rng) * 0.5, 0, xs, st);
-    run_list(mix, n, 2, lo - w * u(rng) * 0.5, hi + w * u(rng) * 0.5, xs, st);
+    run_list(mix, n, Support::whole, 0, 0, xs, st);
+    run_list(mix, n, Support::half, lo - w * u(rng) * 0.5, 0, xs, st);
+    run_list(mix, n, Support::interval, lo - w * u(rng) * 0.5, hi + w * u(rng) * 0.5, xs, st);
 }
 
 std::vector<double> positions_for(const Mix& mix, std::mt19937_64& rng) {
@@ -214,8 +215,8 @@ int main(int argc, char** argv) {
                     c[j] = (double)mix.moment(j);
                 c[0] = 1.0;
                 double lo = mix.lo() - 0.5, hi = mix.hi() + 0.5;
-                for (int type = 0; type < 3; ++type) {
-                    SharpAnalysis a = analyse_moments(type, lo, hi, c.data(), n);
+                for (Support support : {Support::whole, Support::half, Support::interval}) {
+                    SharpAnalysis a = analyse_moments(support, lo, hi, c.data(), n);
                     lists++;
                     determinate += a.status == SharpStatus::determinate;
                     for (double x : xs) {
@@ -257,15 +258,15 @@ int main(int argc, char** argv) {
                 else
                     mix.p.push_back({1, a, a + 0.3 * u(rng) + 1e-3, ms[i] / tot});
             }
-            int type = rep % 3;
+            Support support = *support_from_index(rep % 3);
             double lo = mix.lo() - 0.3 * u(rng), hi = mix.hi() + 0.3 * u(rng);
             int n = 4 + rep % 8;
             std::vector<double> c(n);
             for (int j = 0; j < n; ++j)
                 c[j] = (double)mix.moment(j);
             c[0] = 1;
-            SharpAnalysis a = analyse_moments(type, lo, hi, c.data(), n);
-            SharpAnalysis b = analyse_moments(type, lo, hi, c.data(), n - 1);
+            SharpAnalysis a = analyse_moments(support, lo, hi, c.data(), n);
+            SharpAnalysis b = analyse_moments(support, lo, hi, c.data(), n - 1);
             for (int i = 0; i < 20; ++i) {
                 double x = lo + (hi - lo) * u(rng);
                 SharpBounds ba = sharp_bounds_at(a, x), bb = sharp_bounds_at(b, x);

@@ -15,8 +15,8 @@
 namespace {
 
 std::string support_text(const SupportChoice& s) {
-    return "type " + std::to_string(s.type) + " [" + std::to_string(s.lower) + ", " +
-           std::to_string(s.upper) + "]";
+    return "type " + std::to_string(support_index(s.support)) + " [" + std::to_string(s.lower) +
+           ", " + std::to_string(s.upper) + "]";
 }
 
 class SharpTruth : public ::testing::TestWithParam<KnownDistribution> {};
@@ -28,7 +28,7 @@ TEST_P(SharpTruth, BoundsContainTheDistributionFunction) {
         for (int count = 3; count <= 15; ++count) {
             std::vector<double> c = d.moments(count);
             SharpAnalysis analysis =
-                analyse_moments(support.type, support.lower, support.upper, c.data(), count);
+                analyse_moments(support.support, support.lower, support.upper, c.data(), count);
             // The support is right, so the moments must fit it.
             ASSERT_TRUE(analysis.status == SharpStatus::sharp ||
                         analysis.status == SharpStatus::determinate)
@@ -88,13 +88,13 @@ TEST(SharpInvariance, AffineChangeOfUnitsLeavesTheBoundsAlone) {
             for (int count : {3, 4, 5, 6, 7, 9}) {
                 std::vector<double> c = d.moments(count);
                 SharpAnalysis base =
-                    analyse_moments(support.type, support.lower, support.upper, c.data(), count);
+                    analyse_moments(support.support, support.lower, support.upper, c.data(), count);
                 for (const Transform& tr : transforms) {
                     std::vector<double> ct = transformed_moments(d, count, tr.scale, tr.shift);
                     double lower = tr.scale * support.lower + tr.shift;
                     double upper = tr.scale * support.upper + tr.shift;
                     SharpAnalysis moved =
-                        analyse_moments(support.type, lower, upper, ct.data(), count);
+                        analyse_moments(support.support, lower, upper, ct.data(), count);
                     // The tolerance of the moments is set in the units they are
                     // given in, so a change of units can move a list across the
                     // 1e-9 line between "determinate" and "sharp" (both with
@@ -110,7 +110,7 @@ TEST(SharpInvariance, AffineChangeOfUnitsLeavesTheBoundsAlone) {
                         // Positions on an end point stay on it only up to rounding of
                         // sx + t; skip those, they are covered by the truth test.
                         double xt = tr.scale * x + tr.shift;
-                        if (support.type >= 1 && (xt - tr.shift) / tr.scale != x)
+                        if (has_lower_end(support.support) && (xt - tr.shift) / tr.scale != x)
                             continue;
                         // Both are widened by the tolerance of their own moments,
                         // which the change of units alters.
@@ -147,12 +147,12 @@ TEST(SharpDeterminate, FewAtomsAreRecognisedWithTheirPointsAndMasses) {
         int atoms = static_cast<int>(ac.points.size());
         for (const SupportChoice& support : supports_of(d)) {
             // Interior atoms only on the looser supports and the whole line.
-            if (support.type >= 1 && support.lower == d.min)
+            if (has_lower_end(support.support) && support.lower == d.min)
                 continue;
             for (int count = 2 * atoms + 1; count <= std::min(2 * atoms + 3, 15); ++count) {
                 std::vector<double> c = d.moments(count);
                 SharpAnalysis analysis =
-                    analyse_moments(support.type, support.lower, support.upper, c.data(), count);
+                    analyse_moments(support.support, support.lower, support.upper, c.data(), count);
                 // Determinate, or sharp from the same atoms where the moments'
                 // tolerance lets the bounds between them move by more than 1e-9.
                 ASSERT_TRUE(analysis.status == SharpStatus::determinate ||
@@ -183,9 +183,10 @@ TEST(SharpDeterminate, FewAtomsAreRecognisedWithTheirPointsAndMasses) {
 TEST(SharpDeterminate, EndAtomsOfTheInterval) {
     KnownDistribution ends = discrete({0.0, 0.6, 1.0}, {0.3, 0.5, 0.2});
     std::vector<double> c4 = ends.moments(4);
-    EXPECT_EQ(analyse_moments(2, 0.0, 1.0, c4.data(), 4).status, SharpStatus::sharp);
+    EXPECT_EQ(analyse_moments(Support::interval, 0.0, 1.0, c4.data(), 4).status,
+              SharpStatus::sharp);
     std::vector<double> c5 = ends.moments(5);
-    SharpAnalysis pinned = analyse_moments(2, 0.0, 1.0, c5.data(), 5);
+    SharpAnalysis pinned = analyse_moments(Support::interval, 0.0, 1.0, c5.data(), 5);
     ASSERT_EQ(pinned.status, SharpStatus::determinate) << pinned.message;
     ASSERT_EQ(pinned.atoms.size(), 3u);
     EXPECT_EQ(pinned.atoms[0].point, 0.0);
@@ -198,7 +199,7 @@ TEST(SharpDeterminate, EndAtomsOfTheInterval) {
 struct WrongSupport {
     const char* name;
     KnownDistribution distribution;
-    int type;
+    Support support;
     double lower;
     double upper;
     int count;
@@ -209,7 +210,7 @@ class SharpInfeasible : public ::testing::TestWithParam<WrongSupport> {};
 TEST_P(SharpInfeasible, MomentsThatLeaveTheSupportAreRefused) {
     const WrongSupport& w = GetParam();
     std::vector<double> c = w.distribution.moments(w.count);
-    SharpAnalysis analysis = analyse_moments(w.type, w.lower, w.upper, c.data(), w.count);
+    SharpAnalysis analysis = analyse_moments(w.support, w.lower, w.upper, c.data(), w.count);
     EXPECT_EQ(analysis.status, SharpStatus::infeasible) << analysis.message;
     EXPECT_FALSE(analysis.message.empty());
     SharpBounds b = sharp_bounds_at(analysis, 0.5);
@@ -219,29 +220,37 @@ TEST_P(SharpInfeasible, MomentsThatLeaveTheSupportAreRefused) {
 INSTANTIATE_TEST_SUITE_P(
     Sharp, SharpInfeasible,
     ::testing::Values(
-        WrongSupport{"normal_on_unit_interval", normal(0.0, 1.0), 2, 0.0, 1.0, 5},
-        WrongSupport{"normal_on_unit_interval_3", normal(0.5, 1.0), 2, 0.0, 1.0, 3},
-        WrongSupport{"coin_on_0_2", discrete({-1.0, 1.0}, {0.5, 0.5}), 2, 0.0, 2.0, 5},
-        WrongSupport{"coin_on_half_line", discrete({-1.0, 1.0}, {0.5, 0.5}), 1, -0.5, 0.0, 4},
-        WrongSupport{"atoms_below_interval", discrete({0.0, 1.0}, {0.5, 0.5}), 2, 0.1, 1.0, 4},
-        WrongSupport{"exponential_above_its_mean", erlang(1, 1.0), 1, 1.0, 0.0, 3},
-        WrongSupport{"exponential_on_interval", erlang(1, 1.0), 2, 0.0, 2.0, 7},
-        WrongSupport{"uniform_on_shorter_interval", uniform(0.0, 1.0), 2, 0.0, 0.6, 5},
-        WrongSupport{"single_atom_outside", discrete({-0.5}, {1.0}), 2, 0.0, 1.0, 4},
-        WrongSupport{"mean_outside_with_two_moments", discrete({1.5}, {1.0}), 2, 0.0, 1.0, 2}),
+        WrongSupport{"normal_on_unit_interval", normal(0.0, 1.0), Support::interval, 0.0, 1.0, 5},
+        WrongSupport{"normal_on_unit_interval_3", normal(0.5, 1.0), Support::interval, 0.0, 1.0, 3},
+        WrongSupport{"coin_on_0_2", discrete({-1.0, 1.0}, {0.5, 0.5}), Support::interval, 0.0, 2.0,
+                     5},
+        WrongSupport{"coin_on_half_line", discrete({-1.0, 1.0}, {0.5, 0.5}), Support::half, -0.5,
+                     0.0, 4},
+        WrongSupport{"atoms_below_interval", discrete({0.0, 1.0}, {0.5, 0.5}), Support::interval,
+                     0.1, 1.0, 4},
+        WrongSupport{"exponential_above_its_mean", erlang(1, 1.0), Support::half, 1.0, 0.0, 3},
+        WrongSupport{"exponential_on_interval", erlang(1, 1.0), Support::interval, 0.0, 2.0, 7},
+        WrongSupport{"uniform_on_shorter_interval", uniform(0.0, 1.0), Support::interval, 0.0, 0.6,
+                     5},
+        WrongSupport{"single_atom_outside", discrete({-0.5}, {1.0}), Support::interval, 0.0, 1.0,
+                     4},
+        WrongSupport{"mean_outside_with_two_moments", discrete({1.5}, {1.0}), Support::interval,
+                     0.0, 1.0, 2}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Lists that no distribution has, whatever the support.
 TEST(SharpInfeasible, NegativeVarianceAndContradictedSingleAtom) {
     std::vector<double> negative{1.0, 2.0, 1.0};
-    EXPECT_EQ(analyse_moments(0, 0, 0, negative.data(), 3).status, SharpStatus::infeasible);
+    EXPECT_EQ(analyse_moments(Support::whole, 0, 0, negative.data(), 3).status,
+              SharpStatus::infeasible);
     // Zero variance at 1, but a third moment that no point mass at 1 has.
     std::vector<double> contradicted{1.0, 1.0, 1.0, 1.5};
-    EXPECT_EQ(analyse_moments(0, 0, 0, contradicted.data(), 4).status, SharpStatus::infeasible);
+    EXPECT_EQ(analyse_moments(Support::whole, 0, 0, contradicted.data(), 4).status,
+              SharpStatus::infeasible);
     // The coin with a wrong top odd moment: the singular form pins the
     // distribution, whose third moment is 0.
     std::vector<double> odd{1.0, 0.0, 1.0, 0.0, 1.0, 0.3};
-    EXPECT_EQ(analyse_moments(0, 0, 0, odd.data(), 6).status, SharpStatus::infeasible);
+    EXPECT_EQ(analyse_moments(Support::whole, 0, 0, odd.data(), 6).status, SharpStatus::infeasible);
 }
 
 } // namespace

@@ -27,7 +27,7 @@ struct SweepCase {
 };
 
 std::string describe(const SweepCase& c, double x) {
-    return c.law.name + " type " + std::to_string(c.support.type) + " [" +
+    return c.law.name + " type " + std::to_string(support_index(c.support.support)) + " [" +
            std::to_string(c.support.lower) + ", " + std::to_string(c.support.upper) +
            "] n=" + std::to_string(c.count) + " x=" + std::to_string(x);
 }
@@ -39,7 +39,7 @@ std::vector<SweepCase> sweep_cases() {
     KnownDistribution clusters = mixture(uniform(0.2, 0.2001), uniform(0.7, 0.7001), 0.4);
     clusters.name = "two_clusters";
     for (int count : {9, 13})
-        cases.push_back({clusters, {2, 0.0, 1.0}, count});
+        cases.push_back({clusters, {Support::interval, 0.0, 1.0}, count});
     for (const KnownDistribution& law : known_distributions())
         for (const SupportChoice& support : supports_of(law))
             for (int count : {5, 7, 9, 15})
@@ -69,8 +69,8 @@ TEST(SharpSweep, AgreesWithEachPositionAloneWithinTheWidening) {
     int compared = 0;
     for (const SweepCase& c : sweep_cases()) {
         std::vector<double> moments = c.law.moments(c.count);
-        SharpAnalysis analysis = analyse_moments(c.support.type, c.support.lower, c.support.upper,
-                                                 moments.data(), c.count);
+        SharpAnalysis analysis = analyse_moments(c.support.support, c.support.lower,
+                                                 c.support.upper, moments.data(), c.count);
         ASSERT_TRUE(analysis.status == SharpStatus::sharp ||
                     analysis.status == SharpStatus::determinate)
             << describe(c, 0.0);

@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -80,9 +81,9 @@ double u01(std::mt19937_64& rng) {
     return std::uniform_real_distribution<double>(0.0, 1.0)(rng);
 }
 
-SharpAnalysis analyse(int type, double lower, double upper, const std::vector<double>& c,
+SharpAnalysis analyse(Support support, double lower, double upper, const std::vector<double>& c,
                       double centre = 0.0) {
-    return analyse_moments(type, lower, upper, c.data(), static_cast<int>(c.size()), centre);
+    return analyse_moments(support, lower, upper, c.data(), static_cast<int>(c.size()), centre);
 }
 
 // Truth inside [L, U] at every position, on the whole line, a half-line and
@@ -92,20 +93,22 @@ int check_truth(const Mixture& mix, int count, const std::vector<double>& xs,
     double lo = mix.low();
     double hi = mix.high();
     double span = hi - lo;
-    const SupportChoice supports[] = {{0, 0, 0}, {1, lo - 0.3 * span, 0}, {2, lo, hi}};
+    const SupportChoice supports[] = {
+        {Support::whole, 0, 0}, {Support::half, lo - 0.3 * span, 0}, {Support::interval, lo, hi}};
     std::vector<double> c = mix.moments(count);
     int checked = 0;
     for (const SupportChoice& s : supports) {
-        SharpAnalysis analysis = analyse(s.type, s.lower, s.upper, c);
+        SharpAnalysis analysis = analyse(s.support, s.lower, s.upper, c);
         EXPECT_TRUE(analysis.status == SharpStatus::sharp ||
                     analysis.status == SharpStatus::determinate)
-            << what << " type " << s.type << " n=" << count << ": " << analysis.message;
+            << what << " type " << support_index(s.support) << " n=" << count << ": "
+            << analysis.message;
         for (double x : xs) {
             SharpBounds b = sharp_bounds_at(analysis, x);
             EXPECT_LE(b.lower_bound, mix.cdf(x, true) + 1e-12)
-                << what << " type " << s.type << " n=" << count << " x=" << x;
+                << what << " type " << support_index(s.support) << " n=" << count << " x=" << x;
             EXPECT_GE(b.upper_bound, mix.cdf(x, false) - 1e-12)
-                << what << " type " << s.type << " n=" << count << " x=" << x;
+                << what << " type " << support_index(s.support) << " n=" << count << " x=" << x;
             ++checked;
         }
     }
@@ -167,11 +170,11 @@ TEST(SharpOffCentre, TruthInsideAndTheMomentsUsedAreTheBoundsOfTheLeadingPart) {
             for (int count = 3; count <= 9; ++count) {
                 check_truth(mix, count, xs, what);
                 std::vector<double> c = mix.moments(count);
-                SharpAnalysis all = analyse(0, 0, 0, c);
+                SharpAnalysis all = analyse(Support::whole, 0, 0, c);
                 if (all.moments_used >= count)
                     continue;
                 std::vector<double> part(c.begin(), c.begin() + all.moments_used);
-                SharpAnalysis leading = analyse(0, 0, 0, part);
+                SharpAnalysis leading = analyse(Support::whole, 0, 0, part);
                 for (double x : xs) {
                     SharpBounds b = sharp_bounds_at(all, x);
                     SharpBounds bp = sharp_bounds_at(leading, x);
@@ -181,7 +184,7 @@ TEST(SharpOffCentre, TruthInsideAndTheMomentsUsedAreTheBoundsOfTheLeadingPart) {
             }
             // The moments resolved from the mean outward: at least the
             // variance, and all of a short list when the list is well centred.
-            SharpAnalysis nine = analyse(0, 0, 0, mix.moments(9));
+            SharpAnalysis nine = analyse(Support::whole, 0, 0, mix.moments(9));
             EXPECT_GE(nine.moments_used, 3) << what;
             if (ratio <= 10.0) {
                 EXPECT_EQ(nine.moments_used, 9) << what;
@@ -203,14 +206,14 @@ TEST(SharpMonotone, MoreMomentsAreNeverLooser) {
             double w = rep % 3 == 0 ? 0.0 : 0.3 * u01(rng) + 1e-3;
             mix.pieces.push_back({a, a + w, 1.0 / pieces});
         }
-        int type = rep % 3;
+        Support support = *support_from_index(rep % 3);
         double lower = mix.low() - 0.3 * u01(rng);
         double upper = mix.high() + 0.3 * u01(rng);
         int count = 4 + rep % 9;
         std::vector<double> c = mix.moments(count);
-        SharpAnalysis more = analyse(type, lower, upper, c);
+        SharpAnalysis more = analyse(support, lower, upper, c);
         c.pop_back();
-        SharpAnalysis fewer = analyse(type, lower, upper, c);
+        SharpAnalysis fewer = analyse(support, lower, upper, c);
         for (int i = 0; i <= 16; ++i) {
             double x = lower + (upper - lower) * i / 16.0;
             SharpBounds bm = sharp_bounds_at(more, x);
@@ -229,18 +232,18 @@ TEST(SharpFarPositions, OutToTenToTheThreeHundred) {
         for (const SupportChoice& s : supports_of(d)) {
             for (int count : {2, 3, 5, 8, 11}) {
                 std::vector<double> c = d.moments(count);
-                SharpAnalysis a = analyse(s.type, s.lower, s.upper, c);
+                SharpAnalysis a = analyse(s.support, s.lower, s.upper, c);
                 ASSERT_NE(a.status, SharpStatus::infeasible) << d.name;
                 for (double far : {1e20, 1e60, 1e100, 1e200, 1e300}) {
                     double step = far * std::max(d.sd, 1.0);
                     SharpBounds right = sharp_bounds_at(a, d.mean + step);
                     EXPECT_EQ(right.upper_bound, 1.0) << d.name << " " << far;
-                    if (count >= 3 || s.type == 1) {
+                    if (count >= 3 || s.support == Support::half) {
                         EXPECT_GE(right.lower_bound, 1.0 - 1e-12) << d.name << " " << far;
                     }
                     SharpBounds left = sharp_bounds_at(a, d.mean - step);
                     EXPECT_EQ(left.lower_bound, 0.0) << d.name << " " << far;
-                    if (count >= 3 || s.type >= 1) {
+                    if (count >= 3 || has_lower_end(s.support)) {
                         EXPECT_LE(left.upper_bound, 1e-12) << d.name << " " << far;
                     }
                 }
@@ -249,11 +252,82 @@ TEST(SharpFarPositions, OutToTenToTheThreeHundred) {
     }
 }
 
+// Limits of the support 1e154 to 1e300 away (beyond them a' b' overflowed
+// and every position answered 0 and 1): the truth inside, and never looser
+// than the whole line's answer for the same list.  A limit that is not far is
+// the distribution's own end.
+struct FarLimits {
+    const char* name;
+    Support support;
+    bool far_lower;
+    bool far_upper;
+};
+
+class SharpFarLimits : public ::testing::TestWithParam<FarLimits> {};
+
+TEST_P(SharpFarLimits, TruthInsideAndNeverLooserThanTheWholeLine) {
+    const FarLimits& f = GetParam();
+    int checked = 0;
+    for (const KnownDistribution& d : known_distributions()) {
+        if ((!f.far_lower && !std::isfinite(d.min)) ||
+            (!f.far_upper && has_upper_end(f.support) && !std::isfinite(d.max)))
+            continue;
+        for (double far : {1e154, 1e155, 1e200, 1e300}) {
+            const double lower = f.far_lower ? -far : d.min;
+            const double upper = f.far_upper ? far : d.max;
+            for (int count : {3, 4, 5, 7, 9, 11}) {
+                std::vector<double> c = d.moments(count);
+                SharpAnalysis a = analyse(f.support, lower, upper, c);
+                SharpAnalysis whole = analyse(Support::whole, 0, 0, c);
+                std::ostringstream where;
+                where << d.name << ", limit " << far << ", n=" << count;
+                const std::string what = where.str();
+                ASSERT_TRUE(a.status == SharpStatus::sharp || a.status == SharpStatus::determinate)
+                    << what << ": " << a.message;
+                for (double x : test_positions(d)) {
+                    SharpBounds b = sharp_bounds_at(a, x);
+                    SharpBounds w = sharp_bounds_at(whole, x);
+                    EXPECT_LE(b.lower_bound, d.cdf_below(x) + 1e-12) << what << " x=" << x;
+                    EXPECT_GE(b.upper_bound, d.cdf(x) - 1e-12) << what << " x=" << x;
+                    EXPECT_GE(b.lower_bound, w.lower_bound) << what << " x=" << x;
+                    EXPECT_LE(b.upper_bound, w.upper_bound) << what << " x=" << x;
+                    ++checked;
+                }
+            }
+        }
+    }
+    EXPECT_GT(checked, 1000);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sharp, SharpFarLimits,
+    ::testing::Values(FarLimits{"half_line", Support::half, true, false},
+                      FarLimits{"interval_both", Support::interval, true, true},
+                      FarLimits{"interval_upper", Support::interval, false, true},
+                      FarLimits{"interval_lower", Support::interval, true, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The measured list: the normal's five moments on [-1e300, 1e300] give the
+// whole line's bounds, not 0 and 1.
+TEST(SharpFarLimits, NormalMomentsOnAHugeInterval) {
+    const std::vector<double> c{1, 0, 1, 0, 3};
+    SharpAnalysis huge = analyse(Support::interval, -1e300, 1e300, c);
+    SharpAnalysis whole = analyse(Support::whole, 0, 0, c);
+    for (double x : {-2.0, -1.0, 0.0, 0.5, 1.0, 2.0}) {
+        SharpBounds b = sharp_bounds_at(huge, x);
+        SharpBounds w = sharp_bounds_at(whole, x);
+        EXPECT_EQ(b.lower_bound, w.lower_bound) << x;
+        EXPECT_EQ(b.upper_bound, w.upper_bound) << x;
+    }
+    EXPECT_NEAR(sharp_bounds_at(huge, 0.0).lower_bound, 1.0 / 6.0, 1e-12);
+    EXPECT_EQ(sharp_bounds_at(huge, 2e300).lower_bound, 1.0);
+}
+
 // The measured lists: 3 and 5 standard normal moments far out.
 TEST(SharpFarPositions, StandardNormalMomentsAtTenToTheSeventy) {
     for (const std::vector<double>& c :
          {std::vector<double>{1, 0, 1}, std::vector<double>{1, 0, 1, 0, 3}}) {
-        SharpAnalysis a = analyse(0, 0, 0, c);
+        SharpAnalysis a = analyse(Support::whole, 0, 0, c);
         for (double x : {1e60, 1e70, 1e150, 1e300}) {
             SharpBounds right = sharp_bounds_at(a, x);
             EXPECT_EQ(right.lower_bound, 1.0) << x;
@@ -267,7 +341,7 @@ TEST(SharpFarPositions, StandardNormalMomentsAtTenToTheSeventy) {
 
 struct Reproduction {
     const char* name;
-    int type;
+    Support support;
     double lower;
     double upper;
     std::vector<double> moments;
@@ -281,7 +355,7 @@ class SharpReproduction : public ::testing::TestWithParam<Reproduction> {};
 
 TEST_P(SharpReproduction, ContainsTheTruthAndSaysExactOnlyWhenItIs) {
     const Reproduction& r = GetParam();
-    SharpAnalysis a = analyse(r.type, r.lower, r.upper, r.moments);
+    SharpAnalysis a = analyse(r.support, r.lower, r.upper, r.moments);
     SharpBounds b = sharp_bounds_at(a, r.position);
     EXPECT_LE(b.lower_bound, r.truth_below) << a.message;
     EXPECT_GE(b.upper_bound, r.truth_at) << a.message;
@@ -322,19 +396,21 @@ INSTANTIATE_TEST_SUITE_P(
     Sharp, SharpReproduction,
     ::testing::Values(
         // An atom at 0 and a uniform on [1, 1.001]: no longer "exact".
-        Reproduction{"atom_and_cluster", 0, 0, 0, atom_and_cluster, 1.0003, 0.44, 0.44, false},
+        Reproduction{"atom_and_cluster", Support::whole, 0, 0, atom_and_cluster, 1.0003, 0.44, 0.44,
+                     false},
         // Two atoms 0.053 apart among seven, 13 moments: not merged.
-        Reproduction{"close_atoms", 2, -0.50985813140863456, 13.921514417609155, seven_atoms,
-                     13.146730104911066, 0.711475, 0.711475, false},
+        Reproduction{"close_atoms", Support::interval, -0.50985813140863456, 13.921514417609155,
+                     seven_atoms, 13.146730104911066, 0.711475, 0.711475, false},
         // Two 7-atom laws with these rounded moments: 0.3701 and 0.8178.
-        Reproduction{"off_centre_interval", 2, -39.19461606421673, -38.51174760035478,
-                     off_centre_interval, -38.82462939323321, 0.3701, 0.8178, true}),
+        Reproduction{"off_centre_interval", Support::interval, -39.19461606421673,
+                     -38.51174760035478, off_centre_interval, -38.82462939323321, 0.3701, 0.8178,
+                     true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Where the exact bounds of the given doubles are well-conditioned, the
 // answer is within 1e-6 of them.
 TEST(SharpReproduction, WellConditionedBoundsAreTight) {
-    SharpAnalysis a = analyse(0, 0, 0, atom_and_cluster);
+    SharpAnalysis a = analyse(Support::whole, 0, 0, atom_and_cluster);
     SharpBounds b = sharp_bounds_at(a, 0.5);
     EXPECT_NEAR(b.lower_bound, 0.19999999999997, 1e-6);
     EXPECT_NEAR(b.upper_bound, 0.200000000000243, 1e-6);
@@ -351,7 +427,7 @@ TEST(SharpReproduction, WellConditionedBoundsAreTight) {
                                    0.04345196037296504,
                                    0.035636069295280993,
                                    0.02922004037474201};
-    SharpBounds at = sharp_bounds_at(analyse(1, -1, 0, five), 0.82);
+    SharpBounds at = sharp_bounds_at(analyse(Support::half, -1, 0, five), 0.82);
     EXPECT_NEAR(at.lower_bound, 20.0 / 27.0, 1e-6);
 }
 
@@ -367,8 +443,8 @@ TEST(SharpReproduction, MoreMomentsNeverLooserThanTheirFirstFive) {
     const double upper = 2.6554867235399415;
     const double x = 1.1702604495226012;
     std::vector<double> five(six.begin(), six.begin() + 5);
-    SharpBounds b6 = sharp_bounds_at(analyse(2, lower, upper, six), x);
-    SharpBounds b5 = sharp_bounds_at(analyse(2, lower, upper, five), x);
+    SharpBounds b6 = sharp_bounds_at(analyse(Support::interval, lower, upper, six), x);
+    SharpBounds b5 = sharp_bounds_at(analyse(Support::interval, lower, upper, five), x);
     EXPECT_GE(b6.lower_bound, b5.lower_bound);
     EXPECT_LE(b6.upper_bound, b5.upper_bound);
     EXPECT_NEAR(b5.lower_bound, 0.20916987375, 1e-9);
@@ -377,14 +453,14 @@ TEST(SharpReproduction, MoreMomentsNeverLooserThanTheirFirstFive) {
 
 // Mean 2 on [0, 1] fits no distribution there.
 TEST(SharpReproduction, MeanOutsideTheIntervalIsInfeasible) {
-    SharpAnalysis a = analyse(2, 0, 1, {1, 2, 4.5, 9.5, 20});
+    SharpAnalysis a = analyse(Support::interval, 0, 1, {1, 2, 4.5, 9.5, 20});
     EXPECT_EQ(a.status, SharpStatus::infeasible);
 }
 
 // Closed forms from one and two moments beyond the mass.
 struct ClosedForm {
     const char* name;
-    int type;
+    Support support;
     double lower;
     double upper;
     std::vector<double> moments;
@@ -407,7 +483,7 @@ class SharpClosedForm : public ::testing::TestWithParam<ClosedForm> {};
 
 TEST_P(SharpClosedForm, MatchesTheFormula) {
     const ClosedForm& f = GetParam();
-    SharpAnalysis a = analyse(f.type, f.lower, f.upper, f.moments);
+    SharpAnalysis a = analyse(f.support, f.lower, f.upper, f.moments);
     ASSERT_EQ(a.status, SharpStatus::sharp) << a.message;
     ASSERT_EQ(a.moments_used, static_cast<int>(f.moments.size()));
     SharpBounds b = sharp_bounds_at(a, f.position);
@@ -420,19 +496,47 @@ TEST_P(SharpClosedForm, MatchesTheFormula) {
 INSTANTIATE_TEST_SUITE_P(
     Sharp, SharpClosedForm,
     ::testing::Values(
-        ClosedForm{"mass_only", 0, 0, 0, {1.0}, 0.3, 0.0, 1.0},
-        ClosedForm{"markov", 1, 0, 0, {1.0, 1.0}, 3.0, 1.0 - 1.0 / 3.0, 1.0},
-        ClosedForm{"markov_shifted", 1, -2, 0, {1.0, 1.0}, 7.0, 1.0 - 3.0 / 9.0, 1.0},
-        ClosedForm{"mean_on_interval", 2, 0, 1, {1.0, 0.25}, 0.75, 1.0 - 0.25 / 0.75, 1.0},
-        ClosedForm{"cantelli_above", 0, 0, 0, {1.0, 0.0, 1.0}, 2.0, 1.0 - cantelli(1, 2), 1.0},
-        ClosedForm{"cantelli_below", 0, 0, 0, {1.0, 0.0, 1.0}, -0.5, 0.0, cantelli(1, 0.5)},
+        ClosedForm{"mass_only", Support::whole, 0, 0, {1.0}, 0.3, 0.0, 1.0},
+        ClosedForm{"markov", Support::half, 0, 0, {1.0, 1.0}, 3.0, 1.0 - 1.0 / 3.0, 1.0},
+        ClosedForm{"markov_shifted", Support::half, -2, 0, {1.0, 1.0}, 7.0, 1.0 - 3.0 / 9.0, 1.0},
         ClosedForm{
-            "half_line_variance", 1, 0, 0, {1.0, 1.0, 1.5}, 3.0, 1.0 - cantelli(0.5, 2.0), 1.0},
+            "mean_on_interval", Support::interval, 0, 1, {1.0, 0.25}, 0.75, 1.0 - 0.25 / 0.75, 1.0},
+        ClosedForm{"cantelli_above",
+                   Support::whole,
+                   0,
+                   0,
+                   {1.0, 0.0, 1.0},
+                   2.0,
+                   1.0 - cantelli(1, 2),
+                   1.0},
         ClosedForm{
-            "half_line_variance_below", 1, 0, 0, {1.0, 1.0, 1.5}, 0.2, 0.0, cantelli(0.5, 0.8)},
-        ClosedForm{"interval_two_point", 2, 0, 1, {1.0, 0.5, 0.3}, 0.1, 0.0, cantelli(0.05, 0.4)},
+            "cantelli_below", Support::whole, 0, 0, {1.0, 0.0, 1.0}, -0.5, 0.0, cantelli(1, 0.5)},
+        ClosedForm{"half_line_variance",
+                   Support::half,
+                   0,
+                   0,
+                   {1.0, 1.0, 1.5},
+                   3.0,
+                   1.0 - cantelli(0.5, 2.0),
+                   1.0},
+        ClosedForm{"half_line_variance_below",
+                   Support::half,
+                   0,
+                   0,
+                   {1.0, 1.0, 1.5},
+                   0.2,
+                   0.0,
+                   cantelli(0.5, 0.8)},
+        ClosedForm{"interval_two_point",
+                   Support::interval,
+                   0,
+                   1,
+                   {1.0, 0.5, 0.3},
+                   0.1,
+                   0.0,
+                   cantelli(0.05, 0.4)},
         ClosedForm{"interval_three_point",
-                   2,
+                   Support::interval,
                    0,
                    1,
                    {1.0, 0.5, 0.3},
@@ -508,7 +612,7 @@ TEST(SharpClosedForms, ChebyshevMarkovStieltjesAtGaussNodes) {
             std::vector<double> c = d.moments(2 * m + 1);
             if (!legendre)
                 c = normal(0.0, 1.0).moments(2 * m + 1);
-            SharpAnalysis a = analyse(0, 0, 0, c);
+            SharpAnalysis a = analyse(Support::whole, 0, 0, c);
             ASSERT_EQ(a.moments_used, 2 * m + 1);
             GaussRule rule = gauss_rule(m + 1, legendre);
             double below = 0.0;
@@ -530,8 +634,8 @@ TEST(SharpCentre, MomentsAboutACentre) {
     mix.pieces = {{0.2, 0.2, 0.3}, {0.5, 0.9, 0.7}};
     std::vector<double> raw = mix.moments(7);
     std::vector<double> about = mix.moments(7, 0.6);
-    SharpAnalysis a = analyse(2, 0, 1, raw);
-    SharpAnalysis b = analyse(2, 0, 1, about, 0.6);
+    SharpAnalysis a = analyse(Support::interval, 0, 1, raw);
+    SharpAnalysis b = analyse(Support::interval, 0, 1, about, 0.6);
     for (double x : {0.1, 0.2, 0.35, 0.6, 0.8, 0.95}) {
         SharpBounds ba = sharp_bounds_at(a, x);
         SharpBounds bb = sharp_bounds_at(b, x);
@@ -540,8 +644,8 @@ TEST(SharpCentre, MomentsAboutACentre) {
     }
     Mixture far;
     far.pieces = {{1e4, 1e4 + 1.0, 1.0}};
-    SharpAnalysis raw_far = analyse(0, 0, 0, far.moments(9));
-    SharpAnalysis centred = analyse(0, 0, 0, far.moments(9, 1e4 + 0.5), 1e4 + 0.5);
+    SharpAnalysis raw_far = analyse(Support::whole, 0, 0, far.moments(9));
+    SharpAnalysis centred = analyse(Support::whole, 0, 0, far.moments(9, 1e4 + 0.5), 1e4 + 0.5);
     EXPECT_LT(raw_far.moments_used, 9);
     EXPECT_EQ(centred.moments_used, 9);
     SharpBounds inside = sharp_bounds_at(centred, 1e4 + 0.25);
