@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "cli/plot.h"
 #include "cli/request_source.h"
 #include "estimation/context.h"
 #include "estimation/estimate.h"
@@ -23,15 +24,53 @@ namespace {
 const char* const program_description =
     "vendrill-cli --type {0|1|2} --position X [--lower A] [--upper B]\n"
     "             [--method {sharp|classic}] [--format {text|json|csv}]\n"
-    "             [--] M0 M1 ... M(n-1)\n\n"
+    "             [--about C] [--] M0 M1 ... M(n-1)\n"
+    "vendrill-cli --type ... --position X --mean M [--sd S [--skewness G\n"
+    "             [--kurtosis K | --excess-kurtosis E]]]\n"
+    "vendrill-cli --type ... --position X --sample PATH [--column N] [--moments N]\n\n"
     "Bounds the distribution function of a random variable at a position x from\n"
-    "a list of its moments M0 M1 ... M(n-1) (M0 must be 1, at most 1000 moments)\n"
-    "and its support: a lower bound for P(X < x) and an upper bound for P(X <= x).";
+    "a list of its moments M0 M1 ... M(n-1) (M0 must be 1, at most 1000 moments),\n"
+    "from its mean and standard deviation (and skewness, kurtosis), or from a\n"
+    "sample, and its support: a lower bound L for P(X < x) and an upper bound U\n"
+    "for P(X <= x); so P(X >= x) <= 1 - L and P(X > x) >= 1 - U.";
 
-const char* const program_footer = R"(Types:
+const char* const program_footer = R"(Questions people ask:
+  X >= 0 has mean 1: how large can P(X >= 3) be?  (Markov: 1/3)
+    vendrill-cli --type half --lower 0 --mean 1 --position 3 --tail upper
+  A service time T >= 0 has mean 2 s and standard deviation 0.5 s: how large
+  can P(T >= 4 s) be?  (0.25 / (0.25 + 4) = 0.0588..., one-sided Cantelli)
+    vendrill-cli --type half --lower 0 --mean 2 --sd 0.5 --position 4 --tail upper
+  Bounds from the first five moments of a sample of service times, one number
+  a line (a CSV column with --column N), at 0, 1, ..., 8 s, and their picture:
+    vendrill-cli --type half --lower 0 --sample times.txt --positions 0:8:9 \
+        --format csv --plot times.svg
+
+Types (any case; "interval" is bounded too):
   0, whole     (-inf, inf)
   1, half      [lower, inf)
   2, bounded   [lower, upper]    (lower < upper for the sharp method)
+
+The moments, one of:
+  M0 M1 ... or --moments-file PATH   the moment list (a file: numbers separated
+           by blanks, line ends, commas or semicolons, # comments); raw
+           moments E[X^k], or E[(X - C)^k] with --about C.  Far from 0
+           compared with the spread, moments about a point near the mean keep
+           digits that raw moments lose.
+  --mean M [--sd S [--skewness G [--kurtosis K | --excess-kurtosis E]]]
+           the moments about the mean: 1, 0, S^2, G S^3, K S^4.  K is the
+           kurtosis E[(X - M)^4] / S^4 (3 for a normal distribution), not the
+           excess kurtosis K - 3 (--excess-kurtosis takes that).  Each needs
+           the one before it.  S must be above 0 and K at least G^2 + 1.
+  --sample PATH [--column N] [--moments N]
+           the first N moments (counting M0; default 5, at most 32) of the
+           values in PATH (- for standard input), about their mean: those of
+           the sample itself, each value with mass 1/n.  Numbers separated by
+           blanks, commas or semicolons, # comments; with --column N the Nth
+           field of every line (fields separated by commas, semicolons or
+           tabs; a first line with a name there is a header).  Every value
+           must lie on the support.  A file is read twice, standard input
+           once; the values are not held, so samples of any length stream.
+  The classic method turns moments about a point into raw moments.
 
 Methods (--method):
   sharp    the default, because its bounds are the best the moments allow and
@@ -65,21 +104,31 @@ Methods (--method):
 
 Output (standard output carries only the result):
   text  "Lower bound = L", "Upper bound = U", then the verdict if any; with
-        several positions each block starts with "Position = X".
+        several positions each block starts with "Position = X".  With
+        --tail upper each block leads with "P(X >= x) <= 1 - L" and
+        "P(X > x) >= 1 - U".
   json  {"type":T,"position":X,"lower":A,"upper":B,"lower_bound":L,
-        "upper_bound":U,"outcome":O,"verdict":"..."} on one line; with several
-        positions a JSON array holding one such object a line.  Numbers read
-        back exactly.
-  csv   header position,lower_bound,upper_bound,outcome and one line a position.
+        "upper_bound":U,"upper_tail_max":1-L,"upper_tail_min":1-U,
+        "outcome":O,"verdict":"..."} on one line; with several positions a
+        JSON array holding one such object a line.  A limit the support has
+        not is null (lower on the whole line, upper on the whole line and the
+        half-line).  Numbers read back exactly; 1 - L is rounded up and 1 - U
+        down, so that they stay bounds.
+  csv   header position,lower_bound,upper_bound,upper_tail_max,upper_tail_min,
+        outcome and one line a position.
   These are the classic method's rows.  outcome: 0 no estimation applied
   (bounds 0 and 1), 1 the (-inf, inf) estimation, 2 the [lower, inf)
   estimation, 3 the [lower, upper] estimation gave the tightest bounds last.
   The sharp method's rows (the default): text as above with the sharp
   verdict; JSON objects have no "outcome" (it names a classic estimation) and
-  after "upper_bound" carry "method":"sharp","status":S,"moments_used":N,
+  after "upper_tail_min" carry "method":"sharp","status":S,"moments_used":N,
   "verdict":"...", and for a determinate list "atoms":[[point,mass],...]
-  (numbers read back exactly); the CSV header is
-  position,lower_bound,upper_bound,status.  S is the position's status.
+  (numbers read back exactly); the CSV's last column is status (header
+  position,lower_bound,upper_bound,upper_tail_max,upper_tail_min,status).
+  S is the position's status.
+  --plot FILE.svg (with --positions) also writes the band L(x)..U(x) over
+  that range (at most 10000 positions) as an SVG picture: axes, the band
+  filled, the atoms of a determinate list, the --position values marked.
 
 Error log:
   Failed classic estimation attempts append reports, with this request and the
@@ -107,6 +156,8 @@ moments after -- when the first of them is negative.
 
 Examples:
   vendrill-cli --type whole --position -0.3 --format json -- 1 0 1 0 1
+  vendrill-cli --type bounded --lower 0 --upper 1e6 --position 1e5 \
+      --mean 1e4 --sd 3e4 --skewness 5 --kurtosis 40
   vendrill-cli --type half --lower 0 --position 3 -- 1 1
   vendrill-cli --method classic --type whole --position 1 -- 1 0 1
   vendrill-cli --method classic --type 2 --lower 0 --upper 1 --positions 0:1:11 \
@@ -131,6 +182,25 @@ void define_options(CLI::App& app, RawArguments& raw) {
         ->type_name("FORMAT");
     app.add_option("--moments-file", raw.moments_file, "Moments from a file, - for stdin")
         ->type_name("PATH");
+    app.add_option("--about", raw.about, "The moments are E[(X - C)^k] (default 0: raw moments)")
+        ->type_name("C");
+    app.add_option("--mean", raw.mean, "Mean, in place of a moment list")->type_name("M");
+    app.add_option("--sd", raw.sd, "Standard deviation (needs --mean)")->type_name("S");
+    app.add_option("--skewness", raw.skewness, "Skewness (needs --sd)")->type_name("G");
+    app.add_option("--kurtosis", raw.kurtosis, "Kurtosis, not excess (needs --skewness)")
+        ->type_name("K");
+    app.add_option("--excess-kurtosis", raw.excess_kurtosis, "Kurtosis - 3, in place of --kurtosis")
+        ->type_name("E");
+    app.add_option("--sample", raw.sample, "Moments of a sample in a file, - for stdin")
+        ->type_name("PATH");
+    app.add_option("--column", raw.column, "--sample: the Nth field of each CSV line")
+        ->type_name("N");
+    app.add_option("--moments", raw.sample_moments, "--sample: N moments, M0 included (default 5)")
+        ->type_name("N");
+    app.add_option("--tail", raw.tail, "Text output: lower (default) or upper (tails first)")
+        ->type_name("TAIL");
+    app.add_option("--plot", raw.plot_path, "Draw the band over --positions as SVG")
+        ->type_name("FILE.svg");
     app.add_option("--log", raw.log_path, "Write the error log to PATH, not ./error.log")
         ->type_name("PATH");
     app.add_flag("--no-log", raw.no_log, "Write no error log");
@@ -143,9 +213,9 @@ void define_options(CLI::App& app, RawArguments& raw) {
 // computed.
 int compute_classic(const Request& request, CliRequestSource& source, EstimationContext& context,
                     std::FILE* out) {
-    const ClassicEstimation estimation(request.support, request.lower, request.upper,
-                                       request.moments.data(),
-                                       static_cast<int>(request.moments.size()), context);
+    const ClassicEstimation estimation(
+        request.support, request.lower, request.upper, request.moments.data(),
+        static_cast<int>(request.moments.size()), context, request.centre);
     const std::uint64_t count = request.position_count();
     ResultWriter writer(out, request, count);
     writer.begin();
@@ -161,7 +231,7 @@ int compute_classic(const Request& request, CliRequestSource& source, Estimation
 
 SharpAnalysis analyse_request(const Request& request) {
     return analyse_moments(request.support, request.lower, request.upper, request.moments.data(),
-                           static_cast<int>(request.moments.size()));
+                           static_cast<int>(request.moments.size()), request.centre);
 }
 
 // One analysis answers every position, in O(n^2) each.
@@ -193,15 +263,10 @@ int finish_output(std::FILE* out, std::FILE* err) {
 }
 
 // The sharp method reports through its values only: it leaves the error log
-// and the diagnostic stream alone.  A request it cannot analyse (a bounded
-// support with lower >= upper) is invalid input, refused before any output.
-int run_sharp(const Request& request, std::FILE* out, std::FILE* err) {
+// and the diagnostic stream alone.
+int run_sharp(const Request& request, const SharpAnalysis& analysis, std::FILE* out,
+              std::FILE* err) {
     try {
-        const SharpAnalysis analysis = analyse_request(request);
-        if (analysis.status == SharpStatus::invalid) {
-            std::fprintf(err, "--method sharp: %s\n", analysis.message.c_str());
-            return exit_invalid_input;
-        }
         compute_sharp(request, analysis, out);
     } catch (const OutputFailure& failure) {
         return output_failed(err, failure.error());
@@ -217,7 +282,9 @@ int run_sharp(const Request& request, std::FILE* out, std::FILE* err) {
 // with --no-log), this request in its reports, the diagnostics on err.
 int run_classic(const Request& request, std::FILE* out, std::FILE* err) {
     try {
-        CliRequestSource source(request.support, request.lower, request.upper, request.moments);
+        // The reports show the raw moments the estimations worked on.
+        CliRequestSource source(request.support, request.lower, request.upper,
+                                request.raw_moments());
         EstimationContext context;
         if (!request.log_enabled)
             context.log_path.reset();
@@ -274,8 +341,37 @@ std::optional<int> parse_arguments(int argc, const char* const* argv, RawArgumen
 }
 
 int run_request(const Request& request, std::FILE* out, std::FILE* err) {
+    SharpAnalysis analysis;
+    if (request.method == Method::sharp) {
+        // A request the sharp method cannot analyse (a bounded support with
+        // lower >= upper) is invalid input, refused before any output.
+        try {
+            analysis = analyse_request(request);
+        } catch (const std::bad_alloc&) {
+            std::fprintf(err, "vendrill-cli: out of memory\n");
+            return exit_failure;
+        }
+        if (analysis.status == SharpStatus::invalid) {
+            std::fprintf(err, "--method sharp: %s\n", analysis.message.c_str());
+            return exit_invalid_input;
+        }
+    }
+    // The picture first: when it cannot be written, no result is printed.
+    if (request.plot_path) {
+        int error = 0;
+        try {
+            error = write_plot(request);
+        } catch (const std::bad_alloc&) {
+            error = ENOMEM;
+        }
+        if (error != 0) {
+            std::fprintf(err, "vendrill-cli: cannot write the plot %s: %s\n",
+                         quoted_excerpt(*request.plot_path).c_str(), std::strerror(error));
+            return exit_failure;
+        }
+    }
     if (request.method == Method::sharp)
-        return run_sharp(request, out, err);
+        return run_sharp(request, analysis, out, err);
     return run_classic(request, out, err);
 }
 

@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "estimation/messages.h"
+#include "estimation/tail_bounds.h"
 
 namespace vendrill::cli {
 
@@ -31,15 +32,21 @@ std::string display_number(double value) {
 }
 
 // The fields both methods share, first in every row.  ordered_json keeps the
-// keys in the documented order.
+// keys in the documented order.  A limit the support does not have is null.
 static nlohmann::ordered_json common_fields(const Request& request, const ResultRow& row) {
     nlohmann::ordered_json object;
     object["type"] = support_index(request.support);
     object["position"] = row.position;
-    object["lower"] = request.lower;
-    object["upper"] = request.upper;
+    object["lower"] = nullptr;
+    if (request.support != Support::whole)
+        object["lower"] = request.lower;
+    object["upper"] = nullptr;
+    if (request.support == Support::interval)
+        object["upper"] = request.upper;
     object["lower_bound"] = row.lower_bound;
     object["upper_bound"] = row.upper_bound;
+    object["upper_tail_max"] = upper_tail_max(row.lower_bound);
+    object["upper_tail_min"] = upper_tail_min(row.upper_bound);
     return object;
 }
 
@@ -82,8 +89,8 @@ void ResultWriter::emit(const std::string& text) {
 
 void ResultWriter::begin() {
     if (request_.format == OutputFormat::csv)
-        emit(sharp_ ? "position,lower_bound,upper_bound,status\n"
-                    : "position,lower_bound,upper_bound,outcome\n");
+        emit(sharp_ ? "position,lower_bound,upper_bound,upper_tail_max,upper_tail_min,status\n"
+                    : "position,lower_bound,upper_bound,upper_tail_max,upper_tail_min,outcome\n");
     else if (request_.format == OutputFormat::json && several_)
         emit("[\n");
 }
@@ -102,7 +109,9 @@ std::string ResultWriter::csv_line(const ResultRow& row) const {
     const std::string last =
         sharp_ ? std::string(status_name(row.status)) : std::to_string(outcome_index(row.outcome));
     return round_trip_number(row.position) + "," + round_trip_number(row.lower_bound) + "," +
-           round_trip_number(row.upper_bound) + "," + last + "\n";
+           round_trip_number(row.upper_bound) + "," +
+           round_trip_number(upper_tail_max(row.lower_bound)) + "," +
+           round_trip_number(upper_tail_min(row.upper_bound)) + "," + last + "\n";
 }
 
 std::string ResultWriter::text_block(const ResultRow& row) const {
@@ -111,6 +120,11 @@ std::string ResultWriter::text_block(const ResultRow& row) const {
         if (written_ > 0)
             text = "\n";
         text += "Position = " + display_number(row.position) + "\n";
+    }
+    if (request_.tail == Tail::upper) {
+        const std::string x = display_number(row.position);
+        text += "P(X >= " + x + ") <= " + display_number(upper_tail_max(row.lower_bound)) + "\n";
+        text += "P(X > " + x + ") >= " + display_number(upper_tail_min(row.upper_bound)) + "\n";
     }
     text += "Lower bound = " + display_number(row.lower_bound) + "\n";
     text += "Upper bound = " + display_number(row.upper_bound) + "\n";

@@ -47,7 +47,11 @@ std::string round_trip_number(double value);
 // 15 significant digits, as the dialog's fields show doubles.
 std::string display_number(double value);
 
-// One result row as a one-line JSON object (no line end).
+// One result row as a one-line JSON object (no line end): the request's type,
+// the position, the limits (null where the support has none: lower on the
+// whole line, upper on the whole line and the half-line), L and U, the tail
+// bounds 1 - L (upper_tail_max, rounded up) and 1 - U (upper_tail_min,
+// rounded down), then the method's fields.
 std::string json_row(const Request& request, const ResultRow& row);
 // The same for the sharp method: no outcome, but the method, the position's
 // status, the moments used, the sharp verdict and, for a determinate list,

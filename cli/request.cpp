@@ -9,7 +9,10 @@
 #include <limits>
 #include <system_error>
 
+#include "cli/sample.h"
 #include "estimation/messages.h"
+#include "estimation/moments_about.h"
+#include "numeric/number_list.h"
 #include "numeric/printable_text.h"
 
 namespace vendrill::cli {
@@ -40,12 +43,22 @@ double number_argument(const std::string& what, std::string_view text) {
     return value;
 }
 
-bool is_blank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
-
 std::string too_many_moments(const std::string& count) {
     return too_many_moments_message(count);
+}
+
+NumberStatus number_status(NumberItemStatus status) {
+    switch (status) {
+    case NumberItemStatus::ok:
+        return NumberStatus::ok;
+    case NumberItemStatus::not_finite:
+        return NumberStatus::not_finite;
+    case NumberItemStatus::out_of_range:
+        return NumberStatus::out_of_range;
+    case NumberItemStatus::not_a_number:
+        break;
+    }
+    return NumberStatus::not_a_number;
 }
 
 std::vector<double> moment_arguments(const std::vector<std::string>& texts) {
@@ -56,6 +69,158 @@ std::vector<double> moment_arguments(const std::vector<std::string>& texts) {
     for (std::size_t i = 0; i < texts.size(); ++i)
         moments.push_back(number_argument("moment M" + std::to_string(i), texts[i]));
     return moments;
+}
+
+// A whole number from `least` to `most` for the option `what`.
+std::uint64_t count_argument(const std::string& what, std::string_view text, std::uint64_t least,
+                             std::uint64_t most, const std::string& meaning) {
+    std::uint64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < least ||
+        value > most)
+        throw InvalidInput(what + ": " + meaning + " must be a whole number from " +
+                           std::to_string(least) + " to " + std::to_string(most) + ", got " +
+                           quoted(text));
+    return value;
+}
+
+// A few words on a list given as numbers: the numbers themselves when there
+// are few of them.
+std::string list_description(const std::vector<double>& moments, double centre, bool about) {
+    constexpr std::size_t shown_moments = 6;
+    std::string text;
+    if (moments.size() <= shown_moments) {
+        text = "moments";
+        for (const double m : moments)
+            text += " " + format_shortest(m);
+    } else {
+        text = std::to_string(moments.size()) + " moments";
+    }
+    if (about)
+        text += " about " + format_shortest(centre);
+    return text;
+}
+
+std::string statistics_fault_message(StatisticsFault fault, const RawArguments& raw,
+                                     const SummaryStatistics& statistics) {
+    const char* const kurtosis_option = raw.kurtosis ? "--kurtosis" : "--excess-kurtosis";
+    switch (fault) {
+    case StatisticsFault::skewness_without_sd:
+        return "--skewness needs --sd";
+    case StatisticsFault::kurtosis_without_skewness:
+        return std::string(kurtosis_option) +
+               " needs --skewness: the moments must follow one another, the 3rd before the "
+               "4th";
+    case StatisticsFault::sd_not_positive:
+        return "--sd: the standard deviation must be above 0, got " + quoted(*raw.sd);
+    case StatisticsFault::kurtosis_too_small:
+        return std::string(kurtosis_option) + " " +
+               quoted(raw.kurtosis ? *raw.kurtosis : *raw.excess_kurtosis) + " with --skewness " +
+               quoted(*raw.skewness) + ": no distribution has a kurtosis below skewness^2 + 1 = " +
+               format_shortest(*statistics.skewness * *statistics.skewness + 1.0) +
+               " (--kurtosis is E[(X - mean)^4] / sd^4; --excess-kurtosis is that minus 3)";
+    case StatisticsFault::out_of_range:
+        return "--mean, --sd ...: the moments of these statistics are beyond the range of a "
+               "double";
+    case StatisticsFault::none:
+        break;
+    }
+    return "";
+}
+
+// --mean [--sd [--skewness [--kurtosis | --excess-kurtosis]]]: the moments
+// about the mean.
+void statistics_moments(const RawArguments& raw, Request& request) {
+    if (!raw.mean)
+        throw InvalidInput(std::string(raw.sd         ? "--sd"
+                                       : raw.skewness ? "--skewness"
+                                       : raw.kurtosis ? "--kurtosis"
+                                                      : "--excess-kurtosis") +
+                           " needs --mean");
+    if (raw.kurtosis && raw.excess_kurtosis)
+        throw InvalidInput("give --kurtosis or --excess-kurtosis, not both");
+    SummaryStatistics statistics;
+    statistics.mean = number_argument("--mean", *raw.mean);
+    std::string text = "mean " + format_shortest(statistics.mean);
+    if (raw.sd) {
+        statistics.sd = number_argument("--sd", *raw.sd);
+        text += ", sd " + format_shortest(*statistics.sd);
+    }
+    if (raw.skewness) {
+        statistics.skewness = number_argument("--skewness", *raw.skewness);
+        text += ", skewness " + format_shortest(*statistics.skewness);
+    }
+    if (raw.kurtosis) {
+        statistics.kurtosis = number_argument("--kurtosis", *raw.kurtosis);
+        text += ", kurtosis " + format_shortest(*statistics.kurtosis);
+    } else if (raw.excess_kurtosis) {
+        const double excess = number_argument("--excess-kurtosis", *raw.excess_kurtosis);
+        statistics.kurtosis = excess + 3.0;
+        text += ", excess kurtosis " + format_shortest(excess);
+    }
+    const StatisticsFault fault = check_statistics(statistics);
+    if (fault != StatisticsFault::none)
+        throw InvalidInput(statistics_fault_message(fault, raw, statistics));
+    const MomentsAbout list = ::statistics_moments(statistics);
+    request.moments = list.moments;
+    request.centre = list.centre;
+    request.description = text;
+}
+
+void sample_moments(const RawArguments& raw, Request& request, std::FILE* standard_input) {
+    SampleRequest sample;
+    sample.path = *raw.sample;
+    if (raw.column)
+        sample.column = count_argument("--column", *raw.column, 1, 1000000, "N (the field)");
+    if (raw.sample_moments)
+        sample.moment_count = static_cast<int>(count_argument(
+            "--moments", *raw.sample_moments, 1, max_sample_moments, "N (counting the 0th)"));
+    const SampleMoments moments =
+        read_sample(sample, request.support, request.lower, request.upper, standard_input);
+    request.moments = moments.about.moments;
+    request.centre = moments.about.centre;
+    request.description = std::to_string(request.moments.size()) + " moments of the sample " +
+                          quoted(sample.path) + " (" + std::to_string(moments.count) + " values)";
+}
+
+// The moments from the one place the user gave them.
+void read_moments(const RawArguments& raw, Request& request, std::FILE* standard_input) {
+    const bool statistics =
+        raw.mean || raw.sd || raw.skewness || raw.kurtosis || raw.excess_kurtosis;
+    if (raw.moments_file && !raw.moments.empty())
+        throw InvalidInput("give the moments either as arguments or with --moments-file, not both");
+    const int sources = static_cast<int>(!raw.moments.empty()) +
+                        static_cast<int>(raw.moments_file.has_value()) +
+                        static_cast<int>(raw.sample.has_value()) + static_cast<int>(statistics);
+    if (sources > 1)
+        throw InvalidInput("give the moments one way: as arguments, with --moments-file, with "
+                           "--sample, or with --mean and its kin, not several");
+    if ((raw.column || raw.sample_moments) && !raw.sample)
+        throw InvalidInput(std::string(raw.column ? "--column" : "--moments") +
+                           " goes with --sample");
+    if (raw.about && (statistics || raw.sample))
+        throw InvalidInput(std::string("--about: the moments of ") +
+                           (raw.sample ? "--sample" : "--mean") + " are about the mean already");
+    if (raw.about)
+        request.centre = number_argument("--about", *raw.about);
+
+    if (statistics) {
+        statistics_moments(raw, request);
+    } else if (raw.sample) {
+        sample_moments(raw, request, standard_input);
+    } else if (raw.moments_file) {
+        const std::string origin = "--moments-file " + printable_message(*raw.moments_file);
+        request.moments =
+            parse_moment_list(read_moments_source(*raw.moments_file, standard_input), origin);
+        request.description =
+            list_description(request.moments, request.centre, raw.about.has_value());
+        if (request.moments.size() > 6)
+            request.description += " from " + quoted(*raw.moments_file);
+    } else {
+        request.moments = moment_arguments(raw.moments);
+        request.description =
+            list_description(request.moments, request.centre, raw.about.has_value());
+    }
 }
 
 } // namespace
@@ -81,6 +246,10 @@ double Request::position_at(std::uint64_t i) const {
     return range->at(i - positions.size());
 }
 
+std::vector<double> Request::raw_moments() const {
+    return ::raw_moments(moments.data(), static_cast<int>(moments.size()), centre);
+}
+
 NumberStatus parse_number(std::string_view text, double& value) {
     if (!text.empty() && text.front() == '+') {
         text.remove_prefix(1);
@@ -102,11 +271,15 @@ NumberStatus parse_number(std::string_view text, double& value) {
 }
 
 std::optional<Support> parse_type(std::string_view text) {
-    if (text == "0" || text == "whole")
+    std::string word(text);
+    for (char& c : word)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    if (word == "0" || word == "whole")
         return Support::whole;
-    if (text == "1" || text == "half")
+    if (word == "1" || word == "half")
         return Support::half;
-    if (text == "2" || text == "bounded")
+    if (word == "2" || word == "bounded" || word == "interval")
         return Support::interval;
     return std::nullopt;
 }
@@ -150,25 +323,16 @@ PositionRange parse_position_range(std::string_view text) {
 }
 
 std::vector<double> parse_moment_list(std::string_view text, const std::string& origin) {
-    std::vector<double> moments;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        while (i < text.size() && is_blank(text[i]))
-            ++i;
-        std::size_t end = i;
-        while (end < text.size() && !is_blank(text[end]))
-            ++end;
-        if (end > i) {
-            if (moments.size() == max_moment_count)
-                throw InvalidInput(
-                    origin + ": " +
-                    too_many_moments(std::to_string(max_moment_count + 1) + " or more"));
-            moments.push_back(number_argument(
-                origin + ": moment M" + std::to_string(moments.size()), text.substr(i, end - i)));
-        }
-        i = end;
-    }
-    return moments;
+    const NumberList list = parse_number_list(text);
+    // The first fault is the one reported, unless the list was already too
+    // long where it occurs.
+    if (list.faulty && list.fault.index < max_moment_count)
+        throw InvalidInput(number_fault(origin + ": moment M" + std::to_string(list.fault.index),
+                                        list.fault.item, number_status(list.fault.status)));
+    if (list.items > max_moment_count)
+        throw InvalidInput(origin + ": " +
+                           too_many_moments(std::to_string(max_moment_count + 1) + " or more"));
+    return list.values;
 }
 
 std::string read_moments_source(const std::string& path, std::FILE* standard_input) {
@@ -242,30 +406,47 @@ Request validate(const RawArguments& raw, std::FILE* standard_input) {
     request.log_path = raw.log_path;
     request.log_enabled = !raw.no_log;
 
+    if (raw.tail == "lower")
+        request.tail = Tail::lower;
+    else if (raw.tail == "upper")
+        request.tail = Tail::upper;
+    else
+        throw InvalidInput("--tail: unknown tail " + quoted(raw.tail) + " (use lower or upper)");
+
+    if (raw.plot_path) {
+        if (raw.plot_path->empty())
+            throw InvalidInput("--plot: the path is empty");
+        if (!request.range)
+            throw InvalidInput("--plot needs --positions FROM:TO:COUNT: the band is drawn over "
+                               "that range");
+        if (request.range->count > max_plot_positions)
+            throw InvalidInput("--plot: at most " + std::to_string(max_plot_positions) +
+                               " positions are drawn, --positions asks for " +
+                               std::to_string(request.range->count));
+        request.plot_path = raw.plot_path;
+    }
+
     request.lower = number_argument("--lower", raw.lower);
     request.upper = number_argument("--upper", raw.upper);
 
-    if (raw.moments_file && !raw.moments.empty())
-        throw InvalidInput("give the moments either as arguments or with --moments-file, not both");
-    if (raw.moments_file) {
-        const std::string origin = "--moments-file " + printable_message(*raw.moments_file);
-        request.moments =
-            parse_moment_list(read_moments_source(*raw.moments_file, standard_input), origin);
-    } else {
-        request.moments = moment_arguments(raw.moments);
-    }
+    read_moments(raw, request, standard_input);
 
-    // The dialog's own checks, in the dialog's order.  The classic estimations
-    // need their 3, 4 or 5 moments; the sharp method answers from M0 alone.
+    // The dialog's own checks, the 0th moment first here: a list that does
+    // not start with 1 is the mistake to fix before its length.  The
+    // classic estimations need their 3, 4 or 5 moments; the sharp method
+    // answers from M0 alone.
+    if (!request.moments.empty() && request.moments[0] != 1.0)
+        throw InvalidInput(zeroth_moment_message);
     if (request.method == Method::classic) {
         if (request.moments.size() <
             static_cast<std::size_t>(minimum_moment_count(request.support)))
             throw InvalidInput(too_few_moments_message(request.support));
+        if (request.centre != 0.0 && !all_finite(request.raw_moments()))
+            throw InvalidInput("--method classic: " +
+                               raw_moments_out_of_range_message(request.centre));
     } else if (request.moments.empty()) {
         throw InvalidInput(no_moments_message);
     }
-    if (request.moments[0] != 1.0)
-        throw InvalidInput(zeroth_moment_message);
     return request;
 }
 

@@ -51,6 +51,13 @@ struct PositionRange {
     double at(std::uint64_t i) const;
 };
 
+// The most moments --moments takes for a sample: the sharp method uses at
+// most 32, and every further one costs time at every value.
+inline constexpr int max_sample_moments = 32;
+// The most positions --plot draws: beyond this the curves are finer than any
+// screen shows them, and the picture only grows.
+inline constexpr std::uint64_t max_plot_positions = 10000;
+
 // The arguments as the user typed them, before any conversion.
 struct RawArguments {
     std::optional<std::string> type;
@@ -60,11 +67,28 @@ struct RawArguments {
     std::string upper = "1";
     std::string format = "text";
     std::string method = "sharp";
+    std::string tail = "lower";
     std::vector<std::string> moments;
     std::optional<std::string> moments_file;
+    std::optional<std::string> about;
+    // Summary statistics in place of a moment list.
+    std::optional<std::string> mean;
+    std::optional<std::string> sd;
+    std::optional<std::string> skewness;
+    std::optional<std::string> kurtosis;
+    std::optional<std::string> excess_kurtosis;
+    // A sample in place of a moment list.
+    std::optional<std::string> sample;
+    std::optional<std::string> column;
+    std::optional<std::string> sample_moments; // --moments N
+    std::optional<std::string> plot_path;
     std::optional<std::string> log_path;
     bool no_log = false;
 };
+
+// Which tail the text output leads with: lower (the bounds L and U alone) or
+// upper (P(X >= x) <= 1 - L and P(X > x) >= 1 - U first).
+enum class Tail { lower, upper };
 
 struct Request {
     Support support = Support::whole;
@@ -72,15 +96,25 @@ struct Request {
     double upper = 1.0;
     std::vector<double> positions; // the --position values, in the order given
     std::optional<PositionRange> range;
+    // E[(X - centre)^k] for k = 0 .. n-1: raw moments with centre 0, the
+    // moments about the mean for statistics and samples.
     std::vector<double> moments;
+    double centre = 0.0;
+    // Where the moments came from, in a few words (the plot's title).
+    std::string description;
     OutputFormat format = OutputFormat::text;
     Method method = Method::sharp;
+    Tail tail = Tail::lower;
+    std::optional<std::string> plot_path;
     std::optional<std::string> log_path; // nullopt: the library's ./error.log
     bool log_enabled = true;
 
     std::uint64_t position_count() const;
     // Positions run through the --position values first, then the range.
     double position_at(std::uint64_t i) const;
+    // The raw moments E[X^k] (the classic estimations' input, the error
+    // log's moments): the moments themselves when the centre is 0.
+    std::vector<double> raw_moments() const;
 };
 
 enum class NumberStatus { ok, not_a_number, out_of_range, not_finite };
@@ -90,7 +124,8 @@ enum class NumberStatus { ok, not_a_number, out_of_range, not_finite };
 // the status is ok.
 NumberStatus parse_number(std::string_view text, double& value);
 
-// "0", "1", "2" or the words "whole", "half", "bounded".
+// "0", "1", "2" or the words "whole", "half", "bounded" ("interval" too), in
+// any case.
 std::optional<Support> parse_type(std::string_view text);
 std::optional<OutputFormat> parse_format(std::string_view text);
 // "classic" or "sharp".
@@ -98,9 +133,10 @@ std::optional<Method> parse_method(std::string_view text);
 // "FROM:TO:COUNT" with 2 <= COUNT <= max_position_count; throws InvalidInput
 // naming --positions.
 PositionRange parse_position_range(std::string_view text);
-// Splits text at blanks, tabs and line ends and converts every item; the
-// messages name `origin` (the file) and the moment's index.  More than
-// max_moment_count items are refused.
+// Reads the numbers of a moments file (numeric/number_list.h: separated by
+// blanks, line ends, commas or semicolons, '#' comments); the messages name
+// `origin` (the file) and the moment's index.  More than max_moment_count
+// items are refused.
 std::vector<double> parse_moment_list(std::string_view text, const std::string& origin);
 // Reads a whole file, or standard input for "-"; throws InvalidInput when it
 // cannot be read or holds more than max_moments_source_bytes (the reading
@@ -108,10 +144,12 @@ std::vector<double> parse_moment_list(std::string_view text, const std::string& 
 std::string read_moments_source(const std::string& path, std::FILE* standard_input);
 
 // Converts and checks everything, in the order the user would fix it: the
-// options first, then the moments, then the dialog's count and 0th-moment
-// checks (estimation/messages.h; the sharp method takes any count from 1).
-// Throws InvalidInput with the message for the first fault found; the input
-// it echoes is escaped and cut (numeric/printable_text.h).
+// options first, then the moments (from one of the arguments, --moments-file,
+// --sample or --mean and its kin), then the 0th moment (before the count,
+// which would otherwise hide the real mistake) and the count
+// (estimation/messages.h; the sharp method takes any count from 1).  Throws
+// InvalidInput with the message for the first fault found; the input it
+// echoes is escaped and cut (numeric/printable_text.h).
 Request validate(const RawArguments& raw, std::FILE* standard_input);
 
 } // namespace vendrill::cli

@@ -37,12 +37,12 @@ PositionSpan default_span(const BoundsRequest& request, double position) {
         std::isfinite(request.upper - request.lower))
         return {request.lower, request.upper};
 
-    const double centre = position_or_zero(position);
-    PositionSpan span{centre - span_without_variance, centre + span_without_variance};
+    const double middle = position_or_zero(position);
+    PositionSpan span{middle - span_without_variance, middle + span_without_variance};
     const std::vector<double>& m = request.moments;
     if (m.size() >= 3 && m[0] == 1.0) {
-        const double mean = m[1];
-        const double variance = m[2] - mean * mean;
+        const double mean = request.centre + m[1];
+        const double variance = m[2] - m[1] * m[1];
         const double sd = std::sqrt(variance);
         if (std::isfinite(mean) && variance > 0 && std::isfinite(sd) &&
             std::isfinite(mean - span_in_sd * sd) && std::isfinite(mean + span_in_sd * sd))
@@ -74,8 +74,9 @@ Envelope sample_envelope(const BoundsRequest& request, PositionSpan span, int co
 
     const int moment_count = static_cast<int>(request.moments.size());
     if (request.method == Method::sharp) {
-        const SharpAnalysis analysis = analyse_moments(
-            request.support, request.lower, request.upper, request.moments.data(), moment_count);
+        const SharpAnalysis analysis =
+            analyse_moments(request.support, request.lower, request.upper, request.moments.data(),
+                            moment_count, request.centre);
         envelope.status = analysis.status;
         envelope.moments_used = analysis.moments_used;
         envelope.atoms = analysis.atoms;
@@ -95,7 +96,7 @@ Envelope sample_envelope(const BoundsRequest& request, PositionSpan span, int co
         try {
             // One guarded estimation (one sharp analysis) for every position.
             classic.emplace(request.support, request.lower, request.upper, request.moments.data(),
-                            moment_count, quiet);
+                            moment_count, quiet, request.centre);
         } catch (const Failure&) {
             // No memory for the moments' copy: the positions say nothing.
         }

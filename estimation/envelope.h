@@ -22,6 +22,8 @@ struct BoundsRequest {
     double upper = 1.0; // read for the interval
     std::vector<double> moments;
     Method method = Method::sharp;
+    // The moments are E[(X - centre)^k] (raw moments: 0).
+    double centre = 0.0;
 };
 
 struct PositionSpan {

@@ -2,6 +2,7 @@
 #include "estimation/estimate.h"
 
 #include "estimation/bounded.h"
+#include "estimation/moments_about.h"
 #include "estimation/normal.h"
 #include "estimation/positive.h"
 #include "estimation/tolerances.h"
@@ -32,16 +33,32 @@ double wider_upper(double classic, double sharp) {
 } // namespace
 
 ClassicEstimation::ClassicEstimation(Support support, double lower, double upper,
-                                     const double* moments, int count, EstimationContext& context)
+                                     const double* moments, int count, EstimationContext& context,
+                                     double centre)
     : support_(support), lower_(lower), upper_(upper), moments_(moments, count), context_(&context),
-      analysis_(analyse_moments(support, lower, upper, moments_.data, moments_.length)),
-      guards_(bounds_hold(analysis_)) {}
+      analysis_(analyse_moments(support, lower, upper, moments_.data, moments_.length, centre)),
+      guards_(bounds_hold(analysis_)) {
+    make_raw(centre);
+}
 
 ClassicEstimation::ClassicEstimation(Support support, double lower, double upper,
-                                     const Vector& moments, EstimationContext& context)
+                                     const Vector& moments, EstimationContext& context,
+                                     double centre)
     : support_(support), lower_(lower), upper_(upper), moments_(moments), context_(&context),
-      analysis_(analyse_moments(support, lower, upper, moments_.data, moments_.length)),
-      guards_(bounds_hold(analysis_)) {}
+      analysis_(analyse_moments(support, lower, upper, moments_.data, moments_.length, centre)),
+      guards_(bounds_hold(analysis_)) {
+    make_raw(centre);
+}
+
+// The drivers work on raw moments: moments about a centre are shifted to 0
+// in place (the analysis above already has them as given).
+void ClassicEstimation::make_raw(double centre) {
+    if (centre == 0.0)
+        return;
+    const std::vector<double> raw = raw_moments(moments_.data, moments_.length, centre);
+    for (int i = 0; i < moments_.length; ++i)
+        moments_[i] = raw[static_cast<std::size_t>(i)];
+}
 
 Estimate ClassicEstimation::drivers_at(double position) const {
     switch (support_) {
@@ -92,11 +109,11 @@ Estimate ClassicEstimation::at(double position) const {
 }
 
 Estimate estimate(Support support, double position, double lower, double upper,
-                  const Vector& moments, EstimationContext& context) {
-    return ClassicEstimation(support, lower, upper, moments, context).at(position);
+                  const Vector& moments, EstimationContext& context, double centre) {
+    return ClassicEstimation(support, lower, upper, moments, context, centre).at(position);
 }
 
 Estimate estimate(Support support, double position, double lower, double upper,
-                  const double* moments, int count, EstimationContext& context) {
-    return ClassicEstimation(support, lower, upper, moments, count, context).at(position);
+                  const double* moments, int count, EstimationContext& context, double centre) {
+    return ClassicEstimation(support, lower, upper, moments, count, context, centre).at(position);
 }

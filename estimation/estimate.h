@@ -59,14 +59,19 @@ struct Estimate {
 // of it, made when the object is built; at() then answers any position, so a
 // sweep over many positions analyses the list once.  The context receives the
 // reports of failed attempts at every at(); it must outlive the object.
+//
+// The moments may be given about a centre c (E[(X - c)^k]; raw moments with
+// the default 0).  The sharp analysis takes them as they are; the drivers get
+// the raw moments (raw_moments() of estimation/moments_about.h), which a
+// front end checks to be finite before it asks.
 class ClassicEstimation {
 public:
     // lower is read for the half-line and the interval, upper for the interval.
     // The moments are copied (count >= 1; otherwise a Failure).
     ClassicEstimation(Support support, double lower, double upper, const double* moments, int count,
-                      EstimationContext& context);
+                      EstimationContext& context, double centre = 0.0);
     ClassicEstimation(Support support, double lower, double upper, const Vector& moments,
-                      EstimationContext& context);
+                      EstimationContext& context, double centre = 0.0);
 
     Estimate at(double position) const;
 
@@ -75,11 +80,12 @@ public:
 
 private:
     Estimate drivers_at(double position) const;
+    void make_raw(double centre);
 
     Support support_;
     double lower_;
     double upper_;
-    Vector moments_;
+    Vector moments_; // raw moments
     EstimationContext* context_;
     SharpAnalysis analysis_;
     // The analysis answers: its bounds hold and guard the classic ones.
@@ -89,7 +95,8 @@ private:
 // One position: ClassicEstimation(...).at(position).  The moments are left as
 // they are.
 Estimate estimate(Support support, double position, double lower, double upper,
-                  const Vector& moments, EstimationContext& context);
+                  const Vector& moments, EstimationContext& context, double centre = 0.0);
 // The same on count moments (count >= 1) copied from moments.
 Estimate estimate(Support support, double position, double lower, double upper,
-                  const double* moments, int count, EstimationContext& context);
+                  const double* moments, int count, EstimationContext& context,
+                  double centre = 0.0);

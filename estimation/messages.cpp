@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "estimation/messages.h"
 
+#include "numeric/number_list.h"
 #include "numeric/printable_text.h"
 
 const char* const zeroth_moment_message = "The 0th moment must equal to 1!";
@@ -21,6 +22,12 @@ std::string too_many_moments_message(std::string_view count) {
 
 std::string too_many_moments_message(std::size_t count) {
     return too_many_moments_message(std::to_string(count));
+}
+
+std::string raw_moments_out_of_range_message(double centre) {
+    return "the moments about " + format_shortest(centre) +
+           " are beyond the range of a double as raw moments, which the classic estimations "
+           "need; the sharp method takes them as they are";
 }
 
 std::string number_fault_message(std::string_view what, std::string_view text, NumberFault fault) {

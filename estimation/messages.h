@@ -34,6 +34,11 @@ inline constexpr std::size_t max_moment_count = 1000;
 std::string too_many_moments_message(std::size_t count);
 std::string too_many_moments_message(std::string_view count);
 
+// Moments about a centre whose raw moments, which the classic estimations
+// need, are beyond the range of a double: "the moments about C are beyond
+// the range of a double as raw moments, ...".
+std::string raw_moments_out_of_range_message(double centre);
+
 // What is wrong with a number the user gave.
 enum class NumberFault { not_a_number, out_of_range, not_finite };
 // "<what>: '<text>' is not a number" and its kin: what names the argument (an

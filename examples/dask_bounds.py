@@ -110,7 +110,7 @@ def partition_bounds(frame, positions, support, lower, upper, method):
         "upper_bound": result.upper_bound.reshape(-1),
     }
     if method == "sharp":
-        columns["status"] = pd.Categorical(np.repeat(result.status, count), dtype=STATUSES)
+        columns["status"] = pd.Categorical(result.status.reshape(-1), dtype=STATUSES)
         columns["moments_used"] = np.repeat(result.moments_used.astype(np.int64), count)
     else:
         columns["outcome"] = result.outcome.reshape(-1).astype(np.int64)

@@ -3,14 +3,16 @@
 //
 // The input is the argument list, one argument after another, each ended by
 // a NUL byte; after an empty argument (two NUL bytes in a row) the rest is
-// the content of the moments file.  Every --moments-file reads that content
-// (through "-"), and the error log goes to /dev/null: the target reads and
-// writes no file of its own choosing.  Small requests are also computed.
+// the content of the moments file.  Every --moments-file and --sample reads
+// that content (through "-"), the error log and the --plot picture go to
+// /dev/null: the target reads and writes no file of its own choosing.  Small
+// requests are also computed.
 //
 // Checks: the exit status is 0, 1 or 2; status 2 writes nothing on standard
 // output and a short message without control bytes on standard error; a
 // validated request is within the limits (moments, positions, M0 = 1, finite
-// values); a computed JSON result has finite bounds within [0, 1].
+// values, a finite centre); a computed JSON result has finite bounds within
+// [0, 1] and tail bounds that are their complements.
 
 #include "cli/command.h"
 #include "cli/request.h"
@@ -69,6 +71,9 @@ void check_rows(const std::string& out) {
         const double lower = row["lower_bound"].get<double>();
         const double upper = row["upper_bound"].get<double>();
         FUZZ_CHECK(0.0 <= lower && lower <= 1.0 && 0.0 <= upper && upper <= 1.0);
+        FUZZ_CHECK(row["upper_tail_max"].is_number() && row["upper_tail_min"].is_number());
+        FUZZ_CHECK(row["upper_tail_max"].get<double>() >= 1.0 - lower);
+        FUZZ_CHECK(row["upper_tail_min"].get<double>() <= 1.0 - upper);
     }
 }
 
@@ -109,6 +114,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (raw.moments_file)
         raw.moments_file = "-";
+    if (raw.sample)
+        raw.sample = "-";
+    if (raw.plot_path && !raw.plot_path->empty())
+        raw.plot_path = "/dev/null";
     if (raw.log_path || !raw.no_log)
         raw.log_path = "/dev/null";
 
@@ -134,6 +143,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const double m : request.moments)
         FUZZ_CHECK(std::isfinite(m));
     FUZZ_CHECK(std::isfinite(request.lower) && std::isfinite(request.upper));
+    FUZZ_CHECK(std::isfinite(request.centre));
+    FUZZ_CHECK(!request.plot_path || (request.range && request.range->count <= max_plot_positions));
     const std::uint64_t count = request.position_count();
     FUZZ_CHECK(count >= 1 && count <= max_position_count);
     for (const std::uint64_t i : {std::uint64_t{0}, count / 2, count - 1})

@@ -12,8 +12,10 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <array>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <new>
 #include <optional>
 #include <string>
@@ -24,7 +26,9 @@
 #include "estimation/envelope.h"
 #include "estimation/estimate.h"
 #include "estimation/messages.h"
+#include "estimation/moments_about.h"
 #include "estimation/request_source.h"
+#include "estimation/tail_bounds.h"
 #include "numeric/diagnostics.h"
 #include "numeric/failure.h"
 #include "numeric/support.h"
@@ -40,8 +44,8 @@ using Doubles = py::array_t<double, py::array::c_style>;
 // --- The sharp method: every use of sharp/sharp.h is here. ---
 
 SharpAnalysis sharp_analysis(Support support, double lower, double upper, const double* moments,
-                             std::size_t count) {
-    return analyse_moments(support, lower, upper, moments, static_cast<int>(count));
+                             std::size_t count, double centre) {
+    return analyse_moments(support, lower, upper, moments, static_cast<int>(count), centre);
 }
 
 SharpBounds sharp_bounds(const SharpAnalysis& analysis, double position) {
@@ -55,6 +59,7 @@ struct Request {
     Support support = Support::whole;
     double lower = 0.0;
     double upper = 1.0;
+    double centre = 0.0; // the moments are E[(X - centre)^k]
 };
 
 Support support_of(int index) {
@@ -104,6 +109,8 @@ std::string limits_fault(const Request& request) {
         return number_fault_message("lower", value_text(request.lower), NumberFault::not_finite);
     if (!std::isfinite(request.upper))
         return number_fault_message("upper", value_text(request.upper), NumberFault::not_finite);
+    if (!std::isfinite(request.centre))
+        return number_fault_message("about", value_text(request.centre), NumberFault::not_finite);
     return {};
 }
 
@@ -121,6 +128,9 @@ std::string moments_fault(const Request& request, const double* moments, std::si
                              : too_few_moments_message(request.support));
     if (moments[0] != 1.0)
         return origin + zeroth_moment_message;
+    if (request.method == Method::classic && request.centre != 0.0 &&
+        !all_finite(raw_moments(moments, static_cast<int>(count), request.centre)))
+        return origin + raw_moments_out_of_range_message(request.centre);
     return {};
 }
 
@@ -180,12 +190,14 @@ EstimationContext classic_context(const std::optional<std::string>& log_path,
 bool classic_row(const Request& request, const double* moments, std::size_t moment_count,
                  const double* x, std::size_t count, const std::optional<std::string>& log_path,
                  double* lower, double* upper, int* outcome, int* guard) {
-    StoredRequestSource source(request.support, request.lower, request.upper,
-                               std::vector<double>(moments, moments + moment_count));
+    // The reports show the raw moments the estimations work on.
+    StoredRequestSource source(
+        request.support, request.lower, request.upper,
+        raw_moments(moments, static_cast<int>(moment_count), request.centre));
     EstimationContext context = classic_context(log_path, &source);
     try {
         const ClassicEstimation estimation(request.support, request.lower, request.upper, moments,
-                                           static_cast<int>(moment_count), context);
+                                           static_cast<int>(moment_count), context, request.centre);
         for (std::size_t i = 0; i < count; ++i) {
             source.set_position(x[i]);
             const Estimate e = estimation.at(x[i]);
@@ -203,8 +215,8 @@ bool classic_row(const Request& request, const double* moments, std::size_t mome
 }
 
 py::tuple classic_bounds(int support, double lower, double upper, const Doubles& moments,
-                         const Doubles& x, std::optional<std::string> log_path) {
-    const Request request{Method::classic, support_of(support), lower, upper};
+                         const Doubles& x, std::optional<std::string> log_path, double centre) {
+    const Request request{Method::classic, support_of(support), lower, upper, centre};
     const std::size_t count = static_cast<std::size_t>(x.size());
     const std::size_t moment_count = static_cast<std::size_t>(moments.size());
     raise_if(positions_fault(data_of(x), count));
@@ -234,8 +246,9 @@ py::tuple classic_bounds(int support, double lower, double upper, const Doubles&
 }
 
 py::tuple classic_bounds_many(int support, double lower, double upper, const Doubles& moments,
-                              const Doubles& x, std::optional<std::string> log_path) {
-    const Request request{Method::classic, support_of(support), lower, upper};
+                              const Doubles& x, std::optional<std::string> log_path,
+                              double centre) {
+    const Request request{Method::classic, support_of(support), lower, upper, centre};
     if (moments.ndim() != 2)
         throw py::value_error("the moment lists must be a 2-D array, one list a row");
     const std::size_t rows = static_cast<std::size_t>(moments.shape(0));
@@ -278,21 +291,34 @@ struct Analysis {
     SharpAnalysis analysis;
 };
 
+// The bounds and each position's status (SharpStatus as a number: the
+// status is per position, sharp next to an atom of a determinate list).
 void sharp_row(const SharpAnalysis& analysis, const double* x, std::size_t count, double* lower,
-               double* upper) {
+               double* upper, std::int8_t* status) {
     for (std::size_t i = 0; i < count; ++i) {
         const SharpBounds bounds = sharp_bounds(analysis, x[i]);
         lower[i] = bounds.lower_bound;
         upper[i] = bounds.upper_bound;
+        status[i] = static_cast<std::int8_t>(bounds.status);
         keep_finite(lower[i], upper[i]);
     }
+}
+
+// The verdict at a position of each status (SharpStatus as an index), for
+// one analysis: the same sentence everywhere except next to an atom.
+py::list verdicts_by_status(const SharpAnalysis& analysis) {
+    py::list texts;
+    for (const SharpStatus status : {SharpStatus::sharp, SharpStatus::determinate,
+                                     SharpStatus::infeasible, SharpStatus::invalid})
+        texts.append(sharp_verdict_text(analysis, status));
+    return texts;
 }
 
 // The checks and the analysis; x, when given, is checked first (vendrill-cli
 // checks the positions before the moments).
 Analysis checked_analysis(int support, double lower, double upper, const Doubles& moments,
-                          const Doubles* x) {
-    const Request request{Method::sharp, support_of(support), lower, upper};
+                          const Doubles* x, double centre) {
+    const Request request{Method::sharp, support_of(support), lower, upper, centre};
     const std::size_t moment_count = static_cast<std::size_t>(moments.size());
     if (x != nullptr)
         raise_if(positions_fault(data_of(*x), static_cast<std::size_t>(x->size())));
@@ -302,7 +328,7 @@ Analysis checked_analysis(int support, double lower, double upper, const Doubles
     Analysis result;
     {
         py::gil_scoped_release release;
-        result.analysis = sharp_analysis(request.support, lower, upper, m, moment_count);
+        result.analysis = sharp_analysis(request.support, lower, upper, m, moment_count, centre);
     }
     // What the checks above leave to the method: limits that make no support.
     if (result.analysis.status == SharpStatus::invalid)
@@ -310,45 +336,48 @@ Analysis checked_analysis(int support, double lower, double upper, const Doubles
     return result;
 }
 
-Analysis analyse(int support, double lower, double upper, const Doubles& moments) {
-    return checked_analysis(support, lower, upper, moments, nullptr);
+Analysis analyse(int support, double lower, double upper, const Doubles& moments, double centre) {
+    return checked_analysis(support, lower, upper, moments, nullptr, centre);
 }
 
+// L, U and the status codes at the flat positions x.
 py::tuple analysis_bounds(const Analysis& self, const Doubles& x) {
     const std::size_t count = static_cast<std::size_t>(x.size());
     raise_if(positions_fault(data_of(x), count));
     py::array_t<double> lower_bound(static_cast<py::ssize_t>(count));
     py::array_t<double> upper_bound(static_cast<py::ssize_t>(count));
+    py::array_t<std::int8_t> status(static_cast<py::ssize_t>(count));
     const double* at = data_of(x);
     double* lows = lower_bound.mutable_data();
     double* highs = upper_bound.mutable_data();
+    std::int8_t* codes = status.mutable_data();
     {
         py::gil_scoped_release release;
-        sharp_row(self.analysis, at, count, lows, highs);
+        sharp_row(self.analysis, at, count, lows, highs, codes);
     }
-    return py::make_tuple(lower_bound, upper_bound);
+    return py::make_tuple(lower_bound, upper_bound, status);
 }
 
-// One call for one list: (analysis, L, U).
+// One call for one list: (analysis, L, U, status codes).
 py::tuple sharp_bounds_once(int support, double lower, double upper, const Doubles& moments,
-                            const Doubles& x) {
-    py::object analysis = py::cast(checked_analysis(support, lower, upper, moments, &x));
+                            const Doubles& x, double centre) {
+    py::object analysis = py::cast(checked_analysis(support, lower, upper, moments, &x, centre));
     py::tuple bounds = analysis_bounds(analysis.cast<const Analysis&>(), x);
-    return py::make_tuple(analysis, bounds[0], bounds[1]);
+    return py::make_tuple(analysis, bounds[0], bounds[1], bounds[2]);
 }
 
 // What a row's analysis leaves behind once its positions are answered.
 struct RowVerdict {
     SharpStatus status = SharpStatus::invalid;
     int moments_used = 0;
-    std::string verdict;
+    std::array<std::string, 4> verdict; // at a position of each status
     std::string message;
     std::vector<SharpAtom> atoms;
 };
 
 py::tuple sharp_bounds_many(int support, double lower, double upper, const Doubles& moments,
-                            const Doubles& x) {
-    const Request request{Method::sharp, support_of(support), lower, upper};
+                            const Doubles& x, double centre) {
+    const Request request{Method::sharp, support_of(support), lower, upper, centre};
     if (moments.ndim() != 2)
         throw py::value_error("the moment lists must be a 2-D array, one list a row");
     const std::size_t rows = static_cast<std::size_t>(moments.shape(0));
@@ -363,17 +392,19 @@ py::tuple sharp_bounds_many(int support, double lower, double upper, const Doubl
     const py::ssize_t size = static_cast<py::ssize_t>(rows * count);
     py::array_t<double> lower_bound(size);
     py::array_t<double> upper_bound(size);
+    py::array_t<std::int8_t> status(size);
     const double* m = data_of(moments);
     const double* at = data_of(x);
     double* lows = lower_bound.mutable_data();
     double* highs = upper_bound.mutable_data();
+    std::int8_t* codes = status.mutable_data();
     std::vector<RowVerdict> verdicts(rows);
     std::size_t invalid_row = rows;
     {
         py::gil_scoped_release release;
         for (std::size_t r = 0; r < rows; ++r) {
-            const SharpAnalysis analysis =
-                sharp_analysis(request.support, lower, upper, m + r * moment_count, moment_count);
+            const SharpAnalysis analysis = sharp_analysis(
+                request.support, lower, upper, m + r * moment_count, moment_count, centre);
             RowVerdict& row = verdicts[r];
             row.status = analysis.status;
             row.moments_used = analysis.moments_used;
@@ -382,24 +413,24 @@ py::tuple sharp_bounds_many(int support, double lower, double upper, const Doubl
                 invalid_row = r;
                 break;
             }
-            row.verdict = sharp_verdict_text(analysis);
+            for (const SharpStatus s : {SharpStatus::sharp, SharpStatus::determinate,
+                                        SharpStatus::infeasible, SharpStatus::invalid})
+                row.verdict[static_cast<std::size_t>(s)] = sharp_verdict_text(analysis, s);
             row.atoms = analysis.atoms;
-            sharp_row(analysis, at, count, lows + r * count, highs + r * count);
+            sharp_row(analysis, at, count, lows + r * count, highs + r * count, codes + r * count);
         }
     }
     if (invalid_row < rows)
         throw py::value_error("row " + std::to_string(invalid_row) + ": " +
                               verdicts[invalid_row].message);
 
-    py::list status;
     py::array_t<int> moments_used(static_cast<py::ssize_t>(rows));
     py::list verdict;
     py::list atoms;
     for (std::size_t r = 0; r < rows; ++r) {
         const RowVerdict& row = verdicts[r];
-        status.append(status_name(row.status));
         moments_used.mutable_data()[r] = row.moments_used;
-        verdict.append(row.verdict);
+        verdict.append(py::cast(std::vector<std::string>(row.verdict.begin(), row.verdict.end())));
         atoms.append(atoms_array(row.status, row.atoms));
     }
     return py::make_tuple(lower_bound, upper_bound, status, moments_used, verdict, atoms);
@@ -408,26 +439,27 @@ py::tuple sharp_bounds_many(int support, double lower, double upper, const Doubl
 // --- The sampled band of a picture ---
 
 BoundsRequest bounds_request(const std::string& method, int support, double lower, double upper,
-                             const Doubles& moments) {
+                             const Doubles& moments, double centre) {
     BoundsRequest request;
     request.method = method_of(method);
     request.support = support_of(support);
     request.lower = lower;
     request.upper = upper;
     request.moments.assign(data_of(moments), data_of(moments) + moments.size());
+    request.centre = centre;
     return request;
 }
 
 py::tuple span_of(const std::string& method, int support, double lower, double upper,
-                  const Doubles& moments, double position) {
+                  const Doubles& moments, double position, double centre) {
     const PositionSpan span =
-        default_span(bounds_request(method, support, lower, upper, moments), position);
+        default_span(bounds_request(method, support, lower, upper, moments, centre), position);
     return py::make_tuple(span.from, span.to);
 }
 
 py::dict envelope_of(const std::string& method, int support, double lower, double upper,
-                     const Doubles& moments, double from, double to, int count) {
-    const BoundsRequest request = bounds_request(method, support, lower, upper, moments);
+                     const Doubles& moments, double from, double to, int count, double centre) {
+    const BoundsRequest request = bounds_request(method, support, lower, upper, moments, centre);
     Envelope envelope;
     {
         py::gil_scoped_release release;
@@ -459,33 +491,53 @@ PYBIND11_MODULE(_core, m) {
         .def_property_readonly("verdict",
                                [](const Analysis& a) { return sharp_verdict_text(a.analysis); })
         .def_property_readonly(
+            "verdicts", [](const Analysis& a) { return verdicts_by_status(a.analysis); },
+            "The verdict at a position of each status code (0 sharp, 1 determinate, 2 "
+            "infeasible, 3 invalid).")
+        .def_property_readonly(
             "atoms",
             [](const Analysis& a) { return atoms_array(a.analysis.status, a.analysis.atoms); })
         .def("bounds", &analysis_bounds, py::arg("x"),
-             "L and U at the flat float64 positions x, from this analysis.");
+             "L, U and the status codes at the flat float64 positions x, from this analysis.");
 
     m.def("analyse", &analyse, py::arg("support"), py::arg("lower"), py::arg("upper"),
-          py::arg("moments"), "Checks the request and analyses the moment list (sharp method).");
+          py::arg("moments"), py::arg("centre") = 0.0,
+          "Checks the request and analyses the moment list (sharp method).");
     m.def("sharp_bounds", &sharp_bounds_once, py::arg("support"), py::arg("lower"),
-          py::arg("upper"), py::arg("moments"), py::arg("x"),
-          "Checks, analyses and answers the flat positions x: (analysis, L, U).");
+          py::arg("upper"), py::arg("moments"), py::arg("x"), py::arg("centre") = 0.0,
+          "Checks, analyses and answers the flat positions x: (analysis, L, U, status codes).");
     m.def("sharp_bounds_many", &sharp_bounds_many, py::arg("support"), py::arg("lower"),
-          py::arg("upper"), py::arg("moments"), py::arg("x"),
-          "Sharp L and U of every row of a 2-D moment array at the positions x.");
+          py::arg("upper"), py::arg("moments"), py::arg("x"), py::arg("centre") = 0.0,
+          "Sharp L, U and status codes of every row of a 2-D moment array at the positions x, "
+          "with each row's moments used, verdicts by status code and atoms.");
     m.def("classic_bounds", &classic_bounds, py::arg("support"), py::arg("lower"), py::arg("upper"),
-          py::arg("moments"), py::arg("x"), py::arg("log"),
+          py::arg("moments"), py::arg("x"), py::arg("log"), py::arg("centre") = 0.0,
           "Classic L, U, outcome and guard verdict (0 none, 1 widened, 2 infeasible) at the "
           "flat positions x; log: the error log's path or None.");
     m.def("classic_bounds_many", &classic_bounds_many, py::arg("support"), py::arg("lower"),
           py::arg("upper"), py::arg("moments"), py::arg("x"), py::arg("log"),
+          py::arg("centre") = 0.0,
           "Classic L, U, outcome and guard verdict of every row of a 2-D moment array at the "
           "positions x.");
     m.def("default_span", &span_of, py::arg("method"), py::arg("support"), py::arg("lower"),
-          py::arg("upper"), py::arg("moments"), py::arg("position"),
+          py::arg("upper"), py::arg("moments"), py::arg("position"), py::arg("centre") = 0.0,
           "The range of positions a picture of the band shows: (from, to).");
     m.def("envelope", &envelope_of, py::arg("method"), py::arg("support"), py::arg("lower"),
           py::arg("upper"), py::arg("moments"), py::arg("start"), py::arg("stop"), py::arg("count"),
-          "L(x) and U(x) sampled at count positions from start to stop.");
+          py::arg("centre") = 0.0, "L(x) and U(x) sampled at count positions from start to stop.");
+    m.def(
+        "tail_bounds",
+        [](const Doubles& lower, const Doubles& upper) {
+            py::array_t<double> most(lower.size());
+            py::array_t<double> least(upper.size());
+            for (py::ssize_t i = 0; i < lower.size(); ++i)
+                most.mutable_data()[i] = upper_tail_max(lower.data()[i]);
+            for (py::ssize_t i = 0; i < upper.size(); ++i)
+                least.mutable_data()[i] = upper_tail_min(upper.data()[i]);
+            return py::make_tuple(most, least);
+        },
+        py::arg("lower_bound"), py::arg("upper_bound"),
+        "1 - L rounded up and 1 - U rounded down, as vendrill-cli writes them.");
 
     m.def(
         "outcome_message",

@@ -44,7 +44,9 @@ check_control() {
     fail "$name: Version '$version' is not the project version $project_version plus a Debian revision"
   [[ $(field "$deb" Architecture) == "$arch" ]] ||
     fail "$name: Architecture is '$(field "$deb" Architecture)', not $arch"
-  synopsis=$(field "$deb" Description | head -n 1)
+  # sed reads to the end: head would close the pipe early, and the writer's
+  # SIGPIPE would fail the pipeline under pipefail now and then.
+  synopsis=$(field "$deb" Description | sed -n 1p)
   if [[ -z "$synopsis" || "$synopsis" == *"built using CMake"* ]] ||
     (($(field "$deb" Description | wc -l) < 4)); then
     fail "$name: no real description (synopsis '$synopsis')"
@@ -64,7 +66,7 @@ check_contents() {
   done
   grep -q '^License: Apache-2.0$' "$unpacked/usr/share/doc/$name/copyright" 2>/dev/null ||
     fail "$name: the copyright file does not name the licence Apache-2.0"
-  changelog=$(zcat "$unpacked/usr/share/doc/$name/changelog.Debian.gz" 2>/dev/null | head -n 1)
+  changelog=$(zcat "$unpacked/usr/share/doc/$name/changelog.Debian.gz" 2>/dev/null | sed -n 1p)
   [[ "$changelog" == "$name ($(field "$deb" Version)) "* ]] ||
     fail "$name: the changelog starts '$changelog', not with the package's name and version"
   while IFS= read -r path; do
@@ -99,13 +101,16 @@ fi
 echo "Version $(field "$deb" Version); Depends: $depends"
 
 # README's examples, run by the extracted vendrill-cli in a scratch folder
-# (the classic method may write error.log there).
+# (the classic method may write error.log there) that holds the examples'
+# data files under examples/.
 cli="$unpacked/usr/bin/vendrill-cli"
 examples="$tmp/examples"
 awk '/^    \$ vendrill-cli / { if (n) print ""; sub(/^    \$ vendrill-cli /, ""); print "$ " $0; n++; on = 1; next }
      on && /^    / && !/^    \$ / { sub(/^    /, ""); print; next }
      { on = 0 }' "$root/README.md" >"$examples"
-mkdir -p "$tmp/work"
+mkdir -p "$tmp/work/examples"
+# The examples' data files, where the README's examples name them.
+cp "$root"/examples/*.txt "$tmp/work/examples/"
 count=0
 run_example() {
   local arguments=$1 expected=$2 actual

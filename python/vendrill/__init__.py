@@ -32,6 +32,9 @@ _SUPPORTS.update({index: index for index in range(3)})
 _SUPPORTS.update({str(index): index for index in range(3)})
 _SUPPORT_NAMES = ("whole", "half", "interval")
 _METHODS = ("sharp", "classic")
+# The sharp statuses by their codes (SharpStatus), as an object array: indexing
+# it with the codes of many positions shares these four strings.
+_STATUS_NAMES = np.array(["sharp", "determinate", "infeasible", "invalid"], dtype=object)
 
 
 # --- Requests ---------------------------------------------------------------
@@ -122,6 +125,11 @@ def _limits(lower, upper):
     return lower, upper
 
 
+def _about(about):
+    """The point the moments are about (0: raw moments)."""
+    return 0.0 if about is None else _number(about, "about")
+
+
 def _log_path(log):
     return None if log is None else os.fsdecode(os.fspath(log))
 
@@ -138,10 +146,13 @@ class Bounds:
 
     lower_bound     L, a lower bound for P(X < x)
     upper_bound     U, an upper bound for P(X <= x)
-    upper_tail_max  1 - L: P(X >= x) <= upper_tail_max
-    upper_tail_min  1 - U: P(X > x) >= upper_tail_min
+    upper_tail_max  1 - L, rounded up: P(X >= x) <= upper_tail_max
+    upper_tail_min  1 - U, rounded down: P(X > x) >= upper_tail_min
     method          "sharp" or "classic"
-    status          sharp: "sharp", "determinate" or "infeasible" (one a list)
+    status          sharp: "sharp", "determinate" or "infeasible", one a
+                    position (an object array, or a str for a number x): a
+                    position next to an atom of a determinate list is
+                    "sharp", its bounds not exact
     moments_used    sharp: the moments the bounds rest on (one a list)
     atoms           sharp, determinate: the distribution as rows (point, mass);
                     None otherwise (bounds_many: a list, one entry a list)
@@ -149,9 +160,8 @@ class Bounds:
                     whole-line, 2 the half-line, 3 the interval estimation
                     gave the tightest bounds (one a position)
     verdict         the sentence vendrill-cli prints ("" when there is
-                    nothing to say): one a list (sharp), one a position
-                    (classic)
-    moments, x, support, lower, upper   the request
+                    nothing to say), one a position
+    moments, x, support, lower, upper, about   the request
     """
 
     def __init__(self, **fields):
@@ -170,18 +180,34 @@ def _shaped(values, shape):
 
 
 def _result(request, x, shape, lower_bound, upper_bound, **fields):
-    """A Bounds of the request; x is already shaped, the bounds get shape."""
-    lower_bound = _shaped(lower_bound, shape)
-    upper_bound = _shaped(upper_bound, shape)
+    """A Bounds of the request; x is already shaped, the flat bounds get shape.
+    The tail bounds are rounded outward, as vendrill-cli writes them."""
+    most, least = _core.tail_bounds(lower_bound, upper_bound)
     return Bounds(
-        lower_bound=lower_bound,
-        upper_bound=upper_bound,
-        upper_tail_max=1.0 - lower_bound,
-        upper_tail_min=1.0 - upper_bound,
+        lower_bound=_shaped(lower_bound, shape),
+        upper_bound=_shaped(upper_bound, shape),
+        upper_tail_max=_shaped(most, shape),
+        upper_tail_min=_shaped(least, shape),
         x=x,
         **request,
         **fields,
     )
+
+
+def _sharp_fields(codes, verdicts, shape):
+    """Each position's status and verdict from its status code.  verdicts: for
+    each list, its verdict at a position of each status code (four texts),
+    the lists in the order of the codes' rows."""
+    if shape == ():  # one list, one position: no arrays
+        code = int(codes[0])
+        return str(_STATUS_NAMES[code]), verdicts[0][code]
+    table = np.empty((len(verdicts), 4), dtype=object)
+    if verdicts:
+        table[...] = verdicts
+    if len(verdicts) == 1:
+        return _shaped(_STATUS_NAMES[codes], shape), _shaped(table[0][codes], shape)
+    rows = np.repeat(np.arange(len(verdicts)), codes.size // max(len(verdicts), 1))
+    return _shaped(_STATUS_NAMES[codes], shape), _shaped(table[rows, codes], shape)
 
 
 def _classic_verdicts(support, outcome, guard):
@@ -196,17 +222,20 @@ def _classic_verdicts(support, outcome, guard):
 class Analysis:
     """The sharp method's analysis of one moment list (from analyse()).
 
-    .bounds(x) answers any positions from it.  status, verdict, moments_used,
-    moments_given and atoms as in Bounds; moments, support, lower, upper: the
-    request.  An analysis pickles (it is made again from its request).
+    .bounds(x) answers any positions from it.  status and verdict are the
+    list's (bounds() gives each position's: next to an atom of a determinate
+    list a position's status is "sharp"); moments_used, moments_given and
+    atoms as in Bounds; moments, support, lower, upper, about: the request.
+    An analysis pickles (it is made again from its request).
     """
 
-    def __init__(self, core, moments, support, lower, upper):
+    def __init__(self, core, moments, support, lower, upper, about):
         self._core = core
         self.moments = moments
         self.support = _SUPPORT_NAMES[support]
         self.lower = lower
         self.upper = upper
+        self.about = about
         self.status = core.status
         self.verdict = core.verdict
         self.moments_used = core.moments_used
@@ -216,24 +245,25 @@ class Analysis:
     def _request(self):
         return dict(
             method="sharp", support=self.support, lower=self.lower, upper=self.upper,
-            moments=self.moments,
+            moments=self.moments, about=self.about,
         )
 
-    def _result(self, x, shape, lower_bound, upper_bound):
+    def _result(self, x, shape, lower_bound, upper_bound, codes):
+        status, verdict = _sharp_fields(codes, [self._core.verdicts], shape)
         return _result(
             self._request(), _shaped(x, shape), shape, lower_bound, upper_bound,
-            status=self.status, moments_used=self.moments_used, verdict=self.verdict,
+            status=status, moments_used=self.moments_used, verdict=verdict,
             atoms=self.atoms, outcome=None,
         )
 
     def bounds(self, x):
         """The sharp bounds at the positions x (a number or an array)."""
         flat, shape = _positions(x)
-        lower_bound, upper_bound = self._core.bounds(flat)
-        return self._result(flat, shape, lower_bound, upper_bound)
+        lower_bound, upper_bound, codes = self._core.bounds(flat)
+        return self._result(flat, shape, lower_bound, upper_bound, codes)
 
     def __reduce__(self):
-        return (analyse, (self.moments, self.support, self.lower, self.upper))
+        return (analyse, (self.moments, self.support, self.lower, self.upper, self.about))
 
     def __repr__(self):
         return (
@@ -245,21 +275,25 @@ class Analysis:
 # --- The functions ----------------------------------------------------------
 
 
-def analyse(moments, support="whole", lower=None, upper=None):
+def analyse(moments, support="whole", lower=None, upper=None, about=None):
     """Analyses a moment list once for the sharp method; .bounds(x) reuses it.
 
     moments: M0 = 1, M1, ...; support: "whole", "half" or "interval" ("bounded"
     and 0, 1, 2 work too); lower, upper: the support's limits (default 0 and
     1; lower is read for the half-line and the interval, upper for the
-    interval).  Raises ValueError for an invalid request.
+    interval); about: the point C the moments are about, E[(X - C)^k]
+    (default 0: raw moments).  Raises ValueError for an invalid request.
     """
     index = _support(support)
     lower, upper = _limits(lower, upper)
+    about = _about(about)
     moments = _moments(moments)
-    return Analysis(_core.analyse(index, lower, upper, moments), moments, index, lower, upper)
+    return Analysis(_core.analyse(index, lower, upper, moments, about), moments, index, lower,
+                    upper, about)
 
 
-def bounds(moments, x, support="whole", lower=None, upper=None, method="sharp", log=None):
+def bounds(moments, x, support="whole", lower=None, upper=None, method="sharp", log=None,
+           about=None):
     """Bounds on the distribution function at the positions x.
 
     x: a number (the results are floats) or an array (the results have its
@@ -267,24 +301,27 @@ def bounds(moments, x, support="whole", lower=None, upper=None, method="sharp", 
     analysis for all positions) or "classic" (the classic estimations, as
     vendrill-cli --method classic computes them).  log: the classic method's
     error log, a path to which failed attempts append their reports; None
-    (the default) writes none.  The sharp method writes no log.  The other
-    arguments as for analyse().  Returns a Bounds; raises ValueError for an
-    invalid request.
+    (the default) writes none.  The sharp method writes no log.  about: the
+    point the moments are about (the classic method turns them into raw
+    moments).  The other arguments as for analyse().  Returns a Bounds;
+    raises ValueError for an invalid request.
     """
     index = _support(support)
     method = _method(method)
     flat, shape = _positions(x)
     lower, upper = _limits(lower, upper)
+    about = _about(about)
     moments = _moments(moments)
     if method == "sharp":
-        core, lower_bound, upper_bound = _core.sharp_bounds(index, lower, upper, moments, flat)
-        analysis = Analysis(core, moments, index, lower, upper)
-        return analysis._result(flat, shape, lower_bound, upper_bound)
+        core, lower_bound, upper_bound, codes = _core.sharp_bounds(
+            index, lower, upper, moments, flat, about)
+        analysis = Analysis(core, moments, index, lower, upper, about)
+        return analysis._result(flat, shape, lower_bound, upper_bound, codes)
     lower_bound, upper_bound, outcome, guard = _core.classic_bounds(
-        index, lower, upper, moments, flat, _log_path(log)
+        index, lower, upper, moments, flat, _log_path(log), about
     )
     request = dict(method=method, support=_SUPPORT_NAMES[index], lower=lower, upper=upper,
-                   moments=moments)
+                   moments=moments, about=about)
     return _result(
         request, _shaped(flat, shape), shape, lower_bound, upper_bound,
         outcome=_shaped(outcome, shape),
@@ -293,20 +330,23 @@ def bounds(moments, x, support="whole", lower=None, upper=None, method="sharp", 
     )
 
 
-def bounds_many(moments_2d, x, support="whole", lower=None, upper=None, method="sharp", log=None):
+def bounds_many(moments_2d, x, support="whole", lower=None, upper=None, method="sharp", log=None,
+                about=None):
     """Bounds for many moment lists at the same positions, in one call.
 
     moments_2d: a 2-D array (or anything numpy makes one of, a pandas
-    DataFrame included), one moment list a row, all on the same support.
-    The arrays of the result have the shape (rows,) + shape of x; status,
-    moments_used and verdict (sharp) one entry a row, atoms a list with one
-    entry a row.  The other arguments as for bounds().  A list that is
-    invalid raises ValueError naming its row; nothing is computed then.
+    DataFrame included), one moment list a row, all on the same support (and
+    about the same point).  The arrays of the result have the shape (rows,) +
+    shape of x, status and verdict too; moments_used (sharp) one entry a row,
+    atoms a list with one entry a row.  The other arguments as for bounds().
+    A list that is invalid raises ValueError naming its row; nothing is
+    computed then.
     """
     index = _support(support)
     method = _method(method)
     flat, shape = _positions(x)
     lower, upper = _limits(lower, upper)
+    about = _about(about)
     try:
         columns = np.shape(moments_2d)[1] if np.ndim(moments_2d) == 2 else None
     except ValueError:  # lists of unequal lengths
@@ -319,18 +359,18 @@ def bounds_many(moments_2d, x, support="whole", lower=None, upper=None, method="
     x = _shaped(flat, shape)
     shape = (rows.shape[0],) + shape
     request = dict(method=method, support=_SUPPORT_NAMES[index], lower=lower, upper=upper,
-                   moments=rows)
+                   moments=rows, about=about)
     if method == "sharp":
-        lower_bound, upper_bound, status, used, verdict, atoms = _core.sharp_bounds_many(
-            index, lower, upper, rows, flat
+        lower_bound, upper_bound, codes, used, verdicts, atoms = _core.sharp_bounds_many(
+            index, lower, upper, rows, flat, about
         )
+        status, verdict = _sharp_fields(codes, verdicts, shape)
         return _result(
-            request, x, shape, lower_bound, upper_bound, status=np.asarray(status, dtype=str),
-            moments_used=used, verdict=np.asarray(verdict, dtype=str), atoms=atoms,
-            outcome=None,
+            request, x, shape, lower_bound, upper_bound, status=status, moments_used=used,
+            verdict=verdict, atoms=atoms, outcome=None,
         )
     lower_bound, upper_bound, outcome, guard = _core.classic_bounds_many(
-        index, lower, upper, rows, flat, _log_path(log)
+        index, lower, upper, rows, flat, _log_path(log), about
     )
     return _result(
         request, x, shape, lower_bound, upper_bound, outcome=outcome.reshape(shape),
@@ -349,7 +389,7 @@ def _plot_request(result_or_request):
         if np.ndim(r.moments) != 1:
             raise ValueError("plot() draws one moment list: pass a result of bounds()")
         request = dict(method=r.method, support=r.support, lower=r.lower, upper=r.upper,
-                       moments=r.moments)
+                       moments=r.moments, about=r.about)
         return request, r
     if isinstance(result_or_request, Analysis):
         return result_or_request._request(), None
@@ -383,15 +423,16 @@ def plot(result_or_request, ax=None, truth=None, count=401):
     method = request["method"]
     index = _support(request["support"])
     moments, lower, upper = request["moments"], request["lower"], request["upper"]
+    about = _about(request.get("about"))
     marked = None if result is None else np.atleast_1d(result.x).ravel()
     if marked is not None and not marked.size:
         marked = None
     start, stop = _core.default_span(
-        method, index, lower, upper, moments, 0.0 if marked is None else float(marked[0])
+        method, index, lower, upper, moments, 0.0 if marked is None else float(marked[0]), about
     )
     if marked is not None:
         start, stop = min(start, float(marked.min())), max(stop, float(marked.max()))
-    band = _core.envelope(method, index, lower, upper, moments, start, stop, int(count))
+    band = _core.envelope(method, index, lower, upper, moments, start, stop, int(count), about)
 
     if ax is None:
         import matplotlib.pyplot as plt
@@ -424,6 +465,7 @@ def plot(result_or_request, ax=None, truth=None, count=401):
     ax.set_ylabel("probability")
     where = {"whole": "the whole line", "half": f"[{lower:g}, inf)",
              "interval": f"[{lower:g}, {upper:g}]"}[request["support"]]
-    ax.set_title(f"{method.capitalize()} bounds from {len(moments)} moments on {where}")
+    centre = f" about {about:g}" if about else ""
+    ax.set_title(f"{method.capitalize()} bounds from {len(moments)} moments{centre} on {where}")
     ax.legend(loc="best", fontsize="small")
     return ax

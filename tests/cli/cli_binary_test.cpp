@@ -145,7 +145,71 @@ INSTANTIATE_TEST_SUITE_P(
         BadInput{args({"--type", "2", "--method", "sharp", "--lower", "1", "--upper", "1",
                        "--position", "1", "1", "1", "1", "1", "1"}),
                  "--method sharp: The upper limit must be a finite number above the lower "
-                 "limit."}));
+                 "limit."},
+        // The 0th moment is the mistake to name, before the count.
+        BadInput{classic({"--type", "bounded", "--position", "0.5", "2", "0.5"}),
+                 "The 0th moment must equal to 1!"},
+        BadInput{args({"--type", "half", "--position", "1", "--tail", "sideways", "1", "1"}),
+                 "--tail: unknown tail 'sideways' (use lower or upper)"},
+        BadInput{args({"--type", "half", "--position", "1", "--plot", "a.svg", "1", "1"}),
+                 "--plot needs --positions FROM:TO:COUNT"},
+        BadInput{args({"--type", "half", "--positions", "0:1:10001", "--plot", "a.svg", "1", "1"}),
+                 "--plot: at most 10000 positions are drawn, --positions asks for 10001"},
+        BadInput{
+            classic({"--type", "0", "--position", "1", "--about", "1e300", "--", "1", "0", "1"}),
+            "--method classic: the moments about 1e+300 are beyond the range of a double"},
+        // Statistics that no distribution has, or that leave a gap.
+        BadInput{args({"--type", "half", "--position", "4", "--mean", "2", "--sd", "0"}),
+                 "--sd: the standard deviation must be above 0, got '0'"},
+        BadInput{args({"--type", "half", "--position", "4", "--mean", "2", "--sd", "-0.5"}),
+                 "--sd: the standard deviation must be above 0, got '-0.5'"},
+        BadInput{args({"--type", "0", "--position", "1", "--mean", "0", "--sd", "1", "--skewness",
+                       "1", "--kurtosis", "1.5"}),
+                 "--kurtosis '1.5' with --skewness '1': no distribution has a kurtosis below "
+                 "skewness^2 + 1 = 2"},
+        BadInput{args({"--type", "0", "--position", "1", "--mean", "0", "--sd", "1", "--skewness",
+                       "0", "--excess-kurtosis", "-2.5"}),
+                 "--excess-kurtosis '-2.5' with --skewness '0': no distribution"},
+        BadInput{
+            args({"--type", "0", "--position", "1", "--mean", "0", "--sd", "1", "--kurtosis", "3"}),
+            "--kurtosis needs --skewness"},
+        BadInput{args({"--type", "0", "--position", "1", "--sd", "1"}), "--sd needs --mean"},
+        BadInput{args({"--type", "0", "--position", "1", "--mean", "0", "--sd", "1", "--skewness",
+                       "0", "--kurtosis", "3", "--excess-kurtosis", "0"}),
+                 "give --kurtosis or --excess-kurtosis, not both"},
+        BadInput{args({"--type", "0", "--position", "1", "--mean", "0", "--sd", "1e100",
+                       "--skewness", "0", "--kurtosis", "3"}),
+                 "beyond the range of a double"},
+        BadInput{args({"--type", "0", "--position", "1", "--mean", "x"}),
+                 "--mean: 'x' is not a number"},
+        BadInput{args({"--type", "0", "--position", "1", "--mean", "1", "--about", "2"}),
+                 "--about: the moments of --mean are about the mean already"},
+        BadInput{args({"--type", "0", "--position", "1", "--mean", "1", "--", "1", "0"}),
+                 "give the moments one way"},
+        BadInput{args({"--type", "0", "--position", "1", "--moments", "3", "1", "0", "1"}),
+                 "--moments goes with --sample"},
+        // Samples that cannot be taken.
+        BadInput{args({"--type", "0", "--position", "1", "--sample", "-"}),
+                 "--sample -: line 2: 'abc' is not a number", "1 2\n3 abc 4\n"},
+        BadInput{args({"--type", "half", "--lower", "0", "--position", "1", "--sample", "-"}),
+                 "--sample -: line 3: the value '-0.5' lies outside the support [0, inf)",
+                 "1\n2\n-0.5\n-3\n"},
+        BadInput{args({"--type", "bounded", "--position", "0.5", "--sample", "-"}),
+                 "--sample -: line 1: the value '1.5' lies outside the support [0, 1]",
+                 "0.5, 1.5, 2"},
+        BadInput{args({"--type", "0", "--position", "1", "--sample", "-"}), "--sample -: no values",
+                 "# nothing here\n\n"},
+        BadInput{args({"--type", "0", "--position", "1", "--sample", "-", "--column", "2"}),
+                 "--sample -: line 3: no 2nd field (--column 2); the line has 1 fields",
+                 "time,size\n1,2\n3\n"},
+        BadInput{args({"--type", "0", "--position", "1", "--sample", "-", "--column", "0"}),
+                 "--column: N (the field) must be a whole number from 1"},
+        BadInput{args({"--type", "0", "--position", "1", "--sample", "-", "--moments", "33"}),
+                 "--moments: N (counting the 0th) must be a whole number from 1 to 32, got '33'"},
+        BadInput{args({"--type", "0", "--position", "1", "--sample", "missing.txt"}),
+                 "--sample: cannot open 'missing.txt'"},
+        BadInput{args({"--type", "0", "--position", "1", "--sample", "/dev/zero"}),
+                 "an item longer than 1024 bytes is not a number"}));
 
 // ---------------------------------------------------- results and the drivers
 
@@ -204,8 +268,17 @@ TEST_P(MatchesDriversTest, RowsEqualDirectDriverCalls) {
         EXPECT_EQ(rows[i]["upper_bound"].get<double>(), expected.upper_bound) << i;
         EXPECT_EQ(rows[i]["outcome"].get<int>(), outcome_index(expected.outcome)) << i;
         EXPECT_EQ(rows[i]["type"].get<int>(), c.type);
-        EXPECT_EQ(rows[i]["lower"].get<double>(), c.lower);
-        EXPECT_EQ(rows[i]["upper"].get<double>(), c.upper);
+        // A limit the support has not is null.
+        if (c.type == 0)
+            EXPECT_TRUE(rows[i]["lower"].is_null()) << rows[i];
+        else
+            EXPECT_EQ(rows[i]["lower"].get<double>(), c.lower);
+        if (c.type == 2)
+            EXPECT_EQ(rows[i]["upper"].get<double>(), c.upper);
+        else
+            EXPECT_TRUE(rows[i]["upper"].is_null()) << rows[i];
+        EXPECT_GE(rows[i]["upper_tail_max"].get<double>(), 1.0 - expected.lower_bound) << i;
+        EXPECT_LE(rows[i]["upper_tail_min"].get<double>(), 1.0 - expected.upper_bound) << i;
         EXPECT_EQ(rows[i]["verdict"].get<std::string>(),
                   verdict_message(support, expected.outcome, expected.guard));
     }
@@ -322,7 +395,8 @@ TEST(OutputShapes, CsvHasHeaderAndOneLineAPosition) {
     const RunResult r = cli_test::run_cli(
         folder.path(),
         classic({"--type", "0", "--positions", "-1:1:2", "--format", "csv", "1", "0", "1"}));
-    EXPECT_EQ(r.out, "position,lower_bound,upper_bound,outcome\n-1,0,0.5,1\n1,0.5,1,1\n");
+    EXPECT_EQ(r.out, "position,lower_bound,upper_bound,upper_tail_max,upper_tail_min,outcome\n"
+                     "-1,0,0.5,1,0.5,1\n1,0.5,1,0.5,0,1\n");
 }
 
 TEST(Positions, RangeGivesEvenlySpacedRowsWithBothEnds) {
@@ -444,27 +518,45 @@ TEST(Help, ListsEveryOptionWithAnExample) {
     const RunResult r = cli_test::run_cli(folder.path(), args({"--help"}));
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "");
-    for (const char* part : {"--type",
-                             "--position",
-                             "--positions",
-                             "--lower",
-                             "--upper",
-                             "--format",
-                             "--moments-file",
-                             "--log",
-                             "--no-log",
-                             "--method",
-                             "classic",
-                             "sharp (default)",
-                             "position,lower_bound,upper_bound,status",
-                             "\"atoms\":[[point,mass],...]",
-                             "These moments do not fit the chosen support.",
-                             "at most 1000 moments",
-                             "The classic bounds were widened to stay valid for these moments.",
-                             "Examples:",
-                             "vendrill-cli --method classic --type whole --position 1 -- 1 0 1",
-                             "vendrill-cli --type whole --position -0.3 --format json -- 1 0 1 0 1",
-                             "vendrill-cli --type half --lower 0 --position 3 -- 1 1"})
+    for (const char* part :
+         {"--type",
+          "--position",
+          "--positions",
+          "--lower",
+          "--upper",
+          "--format",
+          "--moments-file",
+          "--log",
+          "--no-log",
+          "--method",
+          "classic",
+          "sharp (default)",
+          "position,lower_bound,upper_bound,upper_tail_max,upper_tail_min,status",
+          "--about",
+          "--mean",
+          "--sd",
+          "--skewness",
+          "--kurtosis",
+          "--excess-kurtosis",
+          "not the\n           excess kurtosis",
+          "--sample",
+          "--column",
+          "--moments N",
+          "--tail",
+          "--plot",
+          "Questions people ask:",
+          "vendrill-cli --type half --lower 0 --mean 1 --position 3 --tail upper",
+          "vendrill-cli --type half --lower 0 --mean 2 --sd 0.5 --position 4 "
+          "--tail upper",
+          "vendrill-cli --type half --lower 0 --sample times.txt",
+          "\"atoms\":[[point,mass],...]",
+          "These moments do not fit the chosen support.",
+          "at most 1000 moments",
+          "The classic bounds were widened to stay valid for these moments.",
+          "Examples:",
+          "vendrill-cli --method classic --type whole --position 1 -- 1 0 1",
+          "vendrill-cli --type whole --position -0.3 --format json -- 1 0 1 0 1",
+          "vendrill-cli --type half --lower 0 --position 3 -- 1 1"})
         EXPECT_NE(r.out.find(part), std::string::npos) << part;
 }
 

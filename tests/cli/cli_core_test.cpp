@@ -153,15 +153,26 @@ TEST(JsonRow, HasTheDocumentedKeysInOrder) {
     request.lower = -2.0;
     request.upper = 3.0;
     const std::string row = json_row(request, ResultRow{0.5, 0.25, 0.75, Outcome::half_line});
-    EXPECT_EQ(row, "{\"type\":2,\"position\":0.5,\"lower\":-2.0,\"upper\":3.0,\"lower_bound\":0.25,"
-                   "\"upper_bound\":0.75,\"outcome\":2,\"verdict\":\"The [a, inf) estimation "
-                   "gave the tightest bounds.\"}");
+    EXPECT_EQ(row,
+              "{\"type\":2,\"position\":0.5,\"lower\":-2.0,\"upper\":3.0,\"lower_bound\":0.25,"
+              "\"upper_bound\":0.75,\"upper_tail_max\":0.75,\"upper_tail_min\":0.25,"
+              "\"outcome\":2,\"verdict\":\"The [a, inf) estimation gave the tightest bounds.\"}");
+    // Limits the support has not are null.
+    request.support = Support::whole;
+    EXPECT_NE(json_row(request, ResultRow{0.5, 0.25, 0.75, Outcome::whole_line})
+                  .find(",\"lower\":null,\"upper\":null,"),
+              std::string::npos);
+    request.support = Support::half;
+    EXPECT_NE(json_row(request, ResultRow{0.5, 0.25, 0.75, Outcome::half_line})
+                  .find("\"lower\":-2.0,\"upper\":null,"),
+              std::string::npos);
 }
 
 // Every finite double, printed into a row, must read back bit for bit.
 TEST(JsonRow, DoublesReadBackExactly) {
     std::mt19937_64 bits(20261207);
     Request request;
+    request.support = Support::interval; // both limits are written
     auto check = [&](double value) {
         request.lower = value;
         const std::string text =

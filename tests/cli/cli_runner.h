@@ -44,6 +44,10 @@ struct RunOptions {
     // fails the test instead of stalling the suite.  Not a time limit of
     // the tests: far above what the run needs.
     unsigned hang_guard_seconds = 0;
+    // When not empty, standard input comes from this file and `input` is
+    // not used: a large input need not be held by the test (a forked
+    // child's peak memory counts what the test holds at the fork).
+    std::filesystem::path input_file;
 };
 
 // A folder of its own (mkdtemp) that is removed at the end of the test.
@@ -59,7 +63,9 @@ inline RunResult run_cli(const std::filesystem::path& folder,
     const auto in_path = folder / ".stdin";
     const auto out_path = folder / ".stdout";
     const auto err_path = folder / ".stderr";
-    write_file(in_path, input);
+    const bool own_input = options.input_file.empty();
+    if (own_input)
+        write_file(in_path, input);
     std::vector<char*> argv;
     std::string program = VENDRILL_CLI_PATH;
     argv.push_back(program.data());
@@ -81,7 +87,7 @@ inline RunResult run_cli(const std::filesystem::path& folder,
                 _exit(127);
             close(fd);
         };
-        redirect(in_path, O_RDONLY, 0);
+        redirect(own_input ? in_path : options.input_file, O_RDONLY, 0);
         switch (options.output) {
         case RunOptions::Output::captured:
             redirect(out_path, O_WRONLY | O_CREAT | O_TRUNC, 1);

@@ -152,7 +152,8 @@ TEST(SharpJson, DeterminateRowHasTheDocumentedKeysAndTheAtoms) {
     for (const auto& item : row.items())
         keys.push_back(item.key());
     EXPECT_EQ(keys, (Strings{"type", "position", "lower", "upper", "lower_bound", "upper_bound",
-                             "method", "status", "moments_used", "verdict", "atoms"}));
+                             "upper_tail_max", "upper_tail_min", "method", "status", "moments_used",
+                             "verdict", "atoms"}));
     EXPECT_EQ(row["method"], "sharp");
     EXPECT_EQ(row["verdict"], "The moments determine the distribution: the bounds are exact.");
     const json& atoms = row["atoms"];
@@ -262,18 +263,21 @@ TEST(SharpCsv, HeaderEndsWithStatusAndEveryLineCarriesIt) {
     const RunResult csv = cli_test::run_cli(folder.path(), command_line(request, "csv"));
     ASSERT_EQ(csv.status, 0) << csv.err;
     const json rows = rows_of(cli_test::run_cli(folder.path(), command_line(request, "json")).out);
-    std::string expected = "position,lower_bound,upper_bound,status\n";
-    for (const json& row : rows)
-        expected += vendrill::cli::round_trip_number(row["position"].get<double>()) + "," +
-                    vendrill::cli::round_trip_number(row["lower_bound"].get<double>()) + "," +
-                    vendrill::cli::round_trip_number(row["upper_bound"].get<double>()) +
-                    ",determinate\n";
+    const std::string header =
+        "position,lower_bound,upper_bound,upper_tail_max,upper_tail_min,status\n";
+    std::string expected = header;
+    for (const json& row : rows) {
+        for (const char* key :
+             {"position", "lower_bound", "upper_bound", "upper_tail_max", "upper_tail_min"})
+            expected += vendrill::cli::round_trip_number(row[key].get<double>()) + ",";
+        expected += "determinate\n";
+    }
     EXPECT_EQ(csv.out, expected);
 
     const RunResult infeasible = cli_test::run_cli(
         folder.path(),
         command_line({Support::interval, 0, 1, {"0.5"}, {"1", "2", "5", "10", "30"}}, "csv"));
-    EXPECT_EQ(infeasible.out, "position,lower_bound,upper_bound,status\n0.5,0,1,infeasible\n");
+    EXPECT_EQ(infeasible.out, header + "0.5,0,1,1,0,infeasible\n");
 }
 
 TEST(SharpText, ShowsTheLabelledBoundsAndTheVerdictWhenThereIsOne) {

@@ -24,8 +24,8 @@ INTERVAL5 = dict(moments=uniform(5), support="interval")
 )
 def test_results_take_the_shape_of_x(method, x, shape):
     result = vendrill.bounds(x=x, method=method, **INTERVAL5)
-    fields = ["lower_bound", "upper_bound", "upper_tail_max", "upper_tail_min", "x"]
-    fields += ["outcome", "verdict"] if method == "classic" else []
+    fields = ["lower_bound", "upper_bound", "upper_tail_max", "upper_tail_min", "x", "verdict"]
+    fields += ["outcome"] if method == "classic" else ["status"]
     for field in fields:
         value = getattr(result, field)
         if shape is None:
@@ -42,7 +42,7 @@ def test_results_take_the_shape_of_x(method, x, shape):
     rows_shape = (3,) + (shape or ())
     assert np.shape(many.lower_bound) == rows_shape
     assert np.shape(many.upper_bound) == rows_shape
-    assert np.shape(many.verdict) == ((3,) if method == "sharp" else rows_shape)
+    assert np.shape(many.verdict) == rows_shape
     for r in range(3):
         assert bits(many.lower_bound[r]) == bits(result.lower_bound)
 
@@ -74,6 +74,13 @@ FAULTS = [
     (dict(moments=[]), "sharp", "Enter at least 1 moment!", None, "same"),
     (dict(moments=[0.5] + uniform(5)[1:]), "both", "The 0th moment must equal to 1!", None,
      "same"),
+    (dict(about=INF), "both", "about: 'inf' is not a finite number", None,
+     "--about: 'inf' is not a finite number"),
+    (dict(about=1e300), "classic",
+     "the moments about 1e+300 are beyond the range of a double as raw moments, which the "
+     "classic estimations need; the sharp method takes them as they are", None,
+     "--method classic: the moments about 1e+300 are beyond the range of a double as raw "
+     "moments, which the classic estimations need; the sharp method takes them as they are"),
     (dict(lower=1, upper=0), "sharp",
      "The upper limit must be a finite number above the lower limit.", None,
      "--method sharp: The upper limit must be a finite number above the lower limit."),
@@ -111,6 +118,8 @@ def test_every_invalid_request_is_refused_with_its_message(
         for option, value in (("--lower", request["lower"]), ("--upper", request["upper"]),
                               ("--position", request["x"])):
             arguments[arguments.index(option) + 1] = str(value)
+        if "about" in request:
+            arguments += ["--about", str(request["about"])]
         moments = cli_moments or [repr(float(m)) for m in request["moments"]]
         run = cli(arguments + ["--", *moments])
         assert run.returncode == 2
@@ -200,3 +209,24 @@ def test_bounds_and_tail_bounds_hold_for_known_distributions(method, name, suppo
     assert np.all(r.upper_tail_max >= 1 - before(x) - slack)  # P(X >= x) <= 1 - L
     assert np.all(r.upper_tail_min <= 1 - at(x) + slack)  # P(X > x) >= 1 - U
     assert np.all(np.isfinite(r.lower_bound)) and np.all(np.isfinite(r.upper_bound))
+
+
+def test_status_and_verdict_are_each_positions():
+    # The coin's moments determine it (atoms -1 and 1), but next to an atom the
+    # moments' rounding lets mass cross x: "exact" only where it is true.
+    coin, wide = [1, 0, 1, 0, 1], [1, 0, 2, 0, 8]
+    x = [-0.3, 0.999999, 1.5]
+    exact = "The moments determine the distribution: the bounds are exact."
+    one = vendrill.bounds(coin, x)
+    analysis = vendrill.analyse(coin)
+    many = vendrill.bounds_many([coin, wide], x)
+    for status, verdict in ((one.status, one.verdict),
+                            (analysis.bounds(x).status, analysis.bounds(x).verdict),
+                            (many.status[0], many.verdict[0])):
+        assert list(status) == ["determinate", "sharp", "determinate"]
+        assert verdict[0] == verdict[2] == exact
+        assert verdict[1].startswith("The moments determine the distribution, but this "
+                                     "position is next to an atom")
+    assert (analysis.status, analysis.verdict) == ("determinate", exact)
+    assert list(many.status[1]) == ["sharp"] * 3 and list(many.verdict[1]) == [""] * 3
+    assert vendrill.bounds(coin, 0.999999).status == "sharp"

@@ -15,7 +15,7 @@ from helpers import beta, bits, cli_arguments, three_atoms, uniform
 # (name, support, lower, upper, moments, positions)
 REQUESTS = [
     ("cantelli", "whole", 0.0, 1.0, [1, 0, 1], [-2, -0.5, 0, 0.5, 2]),
-    ("coin", "whole", 0.0, 1.0, [1, 0, 1, 0, 1], [-1.5, -1, -0.3, 0, 1, 2]),
+    ("coin", "whole", 0.0, 1.0, [1, 0, 1, 0, 1], [-1.5, -1, -0.999999, -0.3, 0, 1, 2]),
     ("normal", "whole", 0.0, 1.0, [1, 0, 1, 0, 3], [-2, -1, 0, 0.7, 3]),
     ("narrow_uniform", "whole", 0.0, 1.0, uniform(11, -5e-4, 5e-4), [-4e-4, 0, 1e-4]),
     ("exponential", "half", 0.0, 1.0, [1, 1, 2, 6, 24], [0, 0.5, 1, 2, 5]),
@@ -41,11 +41,14 @@ def assert_row_equal(row, result, i, method):
     """Row i of vendrill-cli's JSON against position i of a result of one list."""
     assert bits(result.lower_bound[i]) == bits(row["lower_bound"])
     assert bits(result.upper_bound[i]) == bits(row["upper_bound"])
+    assert bits(result.upper_tail_max[i]) == bits(row["upper_tail_max"])
+    assert bits(result.upper_tail_min[i]) == bits(row["upper_tail_min"])
     if method == "classic":
         assert int(result.outcome[i]) == row["outcome"]
         assert str(result.verdict[i]) == row["verdict"]
         return
-    assert (result.status, result.moments_used, result.verdict) == (
+    # Status and verdict are the position's: "sharp" next to an atom.
+    assert (result.status[i], result.moments_used, result.verdict[i]) == (
         row["status"], row["moments_used"], row["verdict"])
     if "atoms" in row:
         assert bits(result.atoms) == bits(row["atoms"])
@@ -55,8 +58,8 @@ def assert_row_equal(row, result, i, method):
 
 def row_of(many, r):
     """List r of a bounds_many result, as the result of that list alone."""
-    fields = ("lower_bound", "upper_bound", "outcome", "verdict", "status", "moments_used",
-              "atoms")
+    fields = ("lower_bound", "upper_bound", "upper_tail_max", "upper_tail_min", "outcome",
+              "verdict", "status", "moments_used", "atoms")
     return SimpleNamespace(**{f: None if getattr(many, f) is None else getattr(many, f)[r]
                               for f in fields})
 
@@ -84,6 +87,26 @@ def test_bounds_many_rows_equal_cli_json(cli, method):
         rows = cli_rows(cli, method, "interval", 0.0, 1.0, moments, positions)
         for i, row in enumerate(rows):
             assert_row_equal(row, row_of(many, r), i, method)
+
+
+@pytest.mark.parametrize("method", ["sharp", "classic"])
+@pytest.mark.parametrize("case", [
+    ("service_time", "half", [1, 0, 0.25, 0], 2.0, [1, 2, 3, 4]),
+    ("coin_about_5", "whole", [1, 0, 1, 0, 1], 5.0, [3.5, 4, 4.999999, 5.5, 6]),
+    ("loss", "interval", [1, 0, 9e8, 1.35e14, 3.24e19], 1e4, [0, 5e3, 1e5, 5e5]),
+], ids=lambda case: case[0] if isinstance(case, tuple) else case)
+def test_moments_about_a_point_equal_cli_json(cli, method, case):
+    _, support, moments, about, positions = case
+    upper = 1e6 if support == "interval" else 1.0
+    run = cli(cli_arguments(method, support, 0.0, upper, moments, positions,
+                            ["--format", "json", "--no-log", "--about", repr(about)]))
+    assert run.returncode == 0, run.stderr
+    rows = json.loads(run.stdout)
+    result = vendrill.bounds(moments, positions, support=support, upper=upper, method=method,
+                             about=about)
+    assert result.about == about
+    for i, row in enumerate(rows):
+        assert_row_equal(row, result, i, method)
 
 
 def test_classic_log_equals_cli_log(cli, tmp_path):
