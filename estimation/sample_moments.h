@@ -71,5 +71,6 @@ private:
     double mean_low_ = 0.0;
     std::vector<double> sum_;                   // index k >= 2: the sum of (x - mean)^k, high part
     std::vector<double> low_;                   // its low part
+    std::vector<double> jump_;                  // the new value's own term of each order (scratch)
     std::vector<std::vector<double>> binomial_; // rows of Pascal's triangle
 };
