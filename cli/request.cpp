@@ -91,13 +91,17 @@ std::string list_description(const std::vector<double>& moments, double centre, 
     std::string text;
     if (moments.size() <= shown_moments) {
         text = "moments";
-        for (const double m : moments)
-            text += " " + format_shortest(m);
+        for (const double m : moments) {
+            text += ' ';
+            text += format_shortest(m);
+        }
     } else {
         text = std::to_string(moments.size()) + " moments";
     }
-    if (about)
-        text += " about " + format_shortest(centre);
+    if (about) {
+        text += " about ";
+        text += format_shortest(centre);
+    }
     return text;
 }
 
