@@ -5,7 +5,6 @@
 #include "numeric/lu_scratch.h"
 
 #include <cmath>
-#include <new>
 #include <utility>
 
 namespace {
@@ -21,45 +20,27 @@ double reduced(double* const* a, int i, int j, int count) {
 
 } // namespace
 
-// The table of n zero-filled rows, inline or in one block; on exhausted
-// memory releases what was already made and fails.
-void Matrix::allocate(int n) {
-    double* cells = inline_cells;
-    rows = inline_rows;
-    if (n > inline_limit) {
-        heap_cells = asset(new (std::nothrow) double[static_cast<long>(n) * n]());
-        heap_rows = new (std::nothrow) double*[n]();
-        if (heap_rows == nullptr) {
-            delete[] heap_cells;
-            heap_cells = nullptr;
-            fail_out_of_memory();
-        }
-        cells = heap_cells;
-        rows = heap_rows;
-    } else {
-        for (int i = 0; i < n * n; ++i)
-            cells[i] = 0.0;
-    }
-    for (int i = 0; i < n; ++i)
-        rows[i] = cells + static_cast<long>(i) * n;
-}
+namespace {
 
-Matrix::Matrix(int n) : rows(nullptr), dimension(n) {
+// A matrix's dimension, checked before its cells are made.
+int checked_dimension(int n) {
     if (n < 1)
         throw Failure("Matrix::Matrix(int)", "Túl kicsi dimenzió!", FailureCode::computation);
-    allocate(n);
+    return n;
 }
 
-Matrix::Matrix(const Matrix& other) : rows(nullptr), dimension(other.dimension) {
-    allocate(dimension);
+} // namespace
+
+Matrix::Matrix(int n) : dimension(checked_dimension(n)), cells(n) {
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < n; ++j)
+            cells.rows[i][j] = 0.0;
+}
+
+Matrix::Matrix(const Matrix& other) : dimension(other.dimension), cells(other.dimension) {
     for (int i = 0; i < dimension; ++i)
         for (int j = 0; j < dimension; ++j)
-            rows[i][j] = other.rows[i][j];
-}
-
-Matrix::~Matrix() {
-    delete[] heap_cells;
-    delete[] heap_rows;
+            cells.rows[i][j] = other.cells.rows[i][j];
 }
 
 double Matrix::ludet() const {
@@ -68,7 +49,7 @@ double Matrix::ludet() const {
     LuScratch a(dimension);
     for (int i = 0; i < dimension; ++i)
         for (int j = 0; j < dimension; ++j)
-            a[i][j] = rows[i][j];
+            a[i][j] = cells.rows[i][j];
     return a.determinant();
 }
 
@@ -82,7 +63,7 @@ double Matrix::ludet() const {
 // the computation (the determinant is then 0.0).
 double LuScratch::determinant() {
     const int n = dimension;
-    double** a = rows;
+    double** a = cells.rows;
     double sign = 1.0;
     for (int j = 0; j < n; ++j) {
         for (int i = 1; i < j; ++i)
