@@ -126,9 +126,9 @@ SharpBounds sharp_bounds_at(const SharpAnalysis& analysis, double position);
 // stopping tolerance (a few units in the last place), and every bound is
 // proved by its own dual polynomial with its measured widening whatever the
 // starting points were.  The results may differ from sharp_bounds_at()'s by
-// rounding only: by less than the widening of either, the status and the
-// form the same.  Any order of positions is allowed (it only changes where
-// the searches start).  Keeps a reference to the analysis, which must outlive
+// rounding only: by at most twice the larger widening of the two plus a few
+// units in the last place, the status and the form the same.  Any order of positions is allowed (it
+// only changes where the searches start).  Keeps a reference to the analysis, which must outlive
 // it; one sweep serves one thread.
 class SharpSweep {
 public:
