@@ -117,19 +117,13 @@ struct SharpBounds {
 // position that is not finite, the neutral pair 0 and 1 with that status.
 SharpBounds sharp_bounds_at(const SharpAnalysis& analysis, double position);
 
-// Positions of one analysis answered one after another (a sweep, an envelope).
-// Each Radau node search starts from the node that the same form gave at the
-// position before, where that lies in its bracket, instead of the bracket's
-// middle: positions that move little between calls need two or three Newton
-// steps a node instead of about eight.  The brackets and the safeguards are
-// those of sharp_bounds_at(), so the nodes are the same ones to the search's
-// stopping tolerance (a few units in the last place), and every bound is
-// proved by its own dual polynomial with its measured widening whatever the
-// starting points were.  The results may differ from sharp_bounds_at()'s by
-// rounding only: by at most twice the larger widening of the two plus a few
-// units in the last place, the status and the form the same.  Any order of positions is allowed (it
-// only changes where the searches start).  Keeps a reference to the analysis, which must outlive
-// it; one sweep serves one thread.
+// Positions of one analysis answered one after another (a sweep, an envelope):
+// each gets exactly the bounds of sharp_bounds_at().  It keeps the nodes of
+// the positions before, from which the node searches could start (two or
+// three Newton steps instead of about eight); those warm starts are switched
+// off (see SharpSweep::at) until a search can tell that it converged.  Keeps
+// a reference to the analysis, which must outlive it; one sweep serves one
+// thread.
 class SharpSweep {
 public:
     explicit SharpSweep(const SharpAnalysis& analysis) : analysis_(&analysis) {}
