@@ -247,10 +247,15 @@ py::tuple classic_bounds(int support, double lower, double upper, const Doubles&
     return py::make_tuple(lower_bound, upper_bound, outcome, guard);
 }
 
-py::tuple classic_bounds_many(int support, double lower, double upper, const Doubles& moments,
-                              const Doubles& x, std::optional<std::string> log_path,
-                              double centre) {
-    const Request request{Method::classic, support_of(support), lower, upper, centre};
+// The sizes of a request for many moment lists (one a row) at the same
+// positions, after the checks every list and position must pass.
+struct ManyShape {
+    std::size_t rows;
+    std::size_t moment_count;
+    std::size_t count;
+};
+
+ManyShape checked_many(const Request& request, const Doubles& moments, const Doubles& x) {
     if (moments.ndim() != 2)
         throw py::value_error("the moment lists must be a 2-D array, one list a row");
     const std::size_t rows = static_cast<std::size_t>(moments.shape(0));
@@ -261,6 +266,17 @@ py::tuple classic_bounds_many(int support, double lower, double upper, const Dou
     for (std::size_t r = 0; r < rows; ++r)
         raise_if(moments_fault(request, data_of(moments) + r * moment_count, moment_count,
                                "row " + std::to_string(r) + ": "));
+    return {rows, moment_count, count};
+}
+
+py::tuple classic_bounds_many(int support, double lower, double upper, const Doubles& moments,
+                              const Doubles& x, std::optional<std::string> log_path,
+                              double centre) {
+    const Request request{Method::classic, support_of(support), lower, upper, centre};
+    const ManyShape shape = checked_many(request, moments, x);
+    const std::size_t rows = shape.rows;
+    const std::size_t moment_count = shape.moment_count;
+    const std::size_t count = shape.count;
 
     const py::ssize_t size = static_cast<py::ssize_t>(rows * count);
     py::array_t<double> lower_bound(size);
@@ -381,16 +397,10 @@ struct RowVerdict {
 py::tuple sharp_bounds_many(int support, double lower, double upper, const Doubles& moments,
                             const Doubles& x, double centre) {
     const Request request{Method::sharp, support_of(support), lower, upper, centre};
-    if (moments.ndim() != 2)
-        throw py::value_error("the moment lists must be a 2-D array, one list a row");
-    const std::size_t rows = static_cast<std::size_t>(moments.shape(0));
-    const std::size_t moment_count = static_cast<std::size_t>(moments.shape(1));
-    const std::size_t count = static_cast<std::size_t>(x.size());
-    raise_if(positions_fault(data_of(x), count));
-    raise_if(limits_fault(request));
-    for (std::size_t r = 0; r < rows; ++r)
-        raise_if(moments_fault(request, data_of(moments) + r * moment_count, moment_count,
-                               "row " + std::to_string(r) + ": "));
+    const ManyShape shape = checked_many(request, moments, x);
+    const std::size_t rows = shape.rows;
+    const std::size_t moment_count = shape.moment_count;
+    const std::size_t count = shape.count;
 
     const py::ssize_t size = static_cast<py::ssize_t>(rows * count);
     py::array_t<double> lower_bound(size);
