@@ -185,7 +185,7 @@ struct Search {
 // One safeguarded Newton step at s.t, given the last pivot f and its slope
 // there: narrows the bracket, and either finishes (true, the node in `node`)
 // or moves s.t to the next point.
-bool radau_step(Search& s, double f, double slope, double& node) {
+inline bool radau_step(Search& s, double f, double slope, double& node) {
     ++s.iteration;
     if (f == 0.0) {
         node = s.t;
@@ -255,33 +255,48 @@ void last_pivot_fast(const double* alpha, const double* beta, int m, double alph
                  slope);
 }
 
-// The same at two points, their recurrences interleaved (each with exactly
-// the operations it has alone), so that neither waits on its own latency.
-void last_pivot_fast_pair(const double* alpha, const double* beta, int m, double alpha_tilde,
-                          double t0, double t1, double& pivot0, double& slope0, double& pivot1,
-                          double& slope1) {
-    double previous0 = 0.0, current0 = 1.0, d_previous0 = 0.0, d_current0 = 0.0;
-    double previous1 = 0.0, current1 = 1.0, d_previous1 = 0.0, d_current1 = 0.0;
-    for (int k = 0; k <= m; ++k) {
-        double diagonal = k < m ? alpha[k] : alpha_tilde;
-        double coupling = k == 0 ? 0.0 : beta[k];
-        double next0 = (t0 - diagonal) * current0 - coupling * previous0;
-        double next1 = (t1 - diagonal) * current1 - coupling * previous1;
-        double d_next0 = current0 + (t0 - diagonal) * d_current0 - coupling * d_previous0;
-        double d_next1 = current1 + (t1 - diagonal) * d_current1 - coupling * d_previous1;
-        previous0 = current0;
-        previous1 = current1;
-        current0 = next0;
-        current1 = next1;
-        d_previous0 = d_current0;
-        d_previous1 = d_current1;
-        d_current0 = d_next0;
-        d_current1 = d_next1;
+// The same at count points, each with exactly the operations it has alone,
+// a group of Group points at a time with their recurrences side by side, so
+// that none waits on its own latency.
+template <int Group>
+void last_pivot_group(const double* alpha, const double* beta, int m, double alpha_tilde,
+                      const double* t, double* pivot, double* slope) {
+    double previous[Group], current[Group], d_previous[Group], d_current[Group];
+    for (int g = 0; g < Group; ++g) {
+        previous[g] = 0.0;
+        current[g] = 1.0;
+        d_previous[g] = 0.0;
+        d_current[g] = 0.0;
     }
-    finish_pivot(alpha, beta, m, alpha_tilde, t0, previous0, current0, d_previous0, d_current0,
-                 pivot0, slope0);
-    finish_pivot(alpha, beta, m, alpha_tilde, t1, previous1, current1, d_previous1, d_current1,
-                 pivot1, slope1);
+    for (int k = 0; k <= m; ++k) {
+        const double diagonal = k < m ? alpha[k] : alpha_tilde;
+        const double coupling = k == 0 ? 0.0 : beta[k];
+        for (int g = 0; g < Group; ++g) {
+            const double next = (t[g] - diagonal) * current[g] - coupling * previous[g];
+            const double d_next =
+                current[g] + (t[g] - diagonal) * d_current[g] - coupling * d_previous[g];
+            previous[g] = current[g];
+            current[g] = next;
+            d_previous[g] = d_current[g];
+            d_current[g] = d_next;
+        }
+    }
+    for (int g = 0; g < Group; ++g)
+        finish_pivot(alpha, beta, m, alpha_tilde, t[g], previous[g], current[g], d_previous[g],
+                     d_current[g], pivot[g], slope[g]);
+}
+
+void last_pivots(const double* alpha, const double* beta, int m, double alpha_tilde,
+                 const double* t, int count, double* pivot, double* slope) {
+    int i = 0;
+    for (; i + 4 <= count; i += 4)
+        last_pivot_group<4>(alpha, beta, m, alpha_tilde, t + i, pivot + i, slope + i);
+    if (i + 2 <= count) {
+        last_pivot_group<2>(alpha, beta, m, alpha_tilde, t + i, pivot + i, slope + i);
+        i += 2;
+    }
+    if (i < count)
+        last_pivot_group<1>(alpha, beta, m, alpha_tilde, t + i, pivot + i, slope + i);
 }
 
 // The first point of a search: the middle of its bracket, or a given start
@@ -320,31 +335,30 @@ double radau_node(const double* alpha, const double* beta, int m, double alpha_t
 
 void radau_nodes(const double* alpha, const double* beta, int m, double alpha_tilde,
                  const double* lo, const double* hi, const double* start, int count, double* out) {
-    // Two searches at a time; when one ends, the other goes on alone.
-    int i = 0;
-    for (; i + 1 < count; i += 2) {
-        Search a = start_search(lo[i], hi[i], start ? start + i : nullptr);
-        Search b = start_search(lo[i + 1], hi[i + 1], start ? start + i + 1 : nullptr);
-        for (;;) {
-            double fa = 0.0, slope_a = 0.0, fb = 0.0, slope_b = 0.0;
-            last_pivot_fast_pair(alpha, beta, m, alpha_tilde, a.t, b.t, fa, slope_a, fb, slope_b);
-            bool done_a = radau_step(a, fa, slope_a, out[i]);
-            bool done_b = radau_step(b, fb, slope_b, out[i + 1]);
-            if (done_a && done_b)
-                break;
-            if (done_a) {
-                out[i + 1] = finish_search(alpha, beta, m, alpha_tilde, b);
-                break;
-            }
-            if (done_b) {
-                out[i] = finish_search(alpha, beta, m, alpha_tilde, a);
-                break;
-            }
-        }
+    // Every search takes its steps side by side with the others still
+    // running; a finished one leaves the list of running ones.
+    Search search[max_matrix];
+    int running_index[max_matrix];
+    for (int i = 0; i < count; ++i) {
+        search[i] = start_search(lo[i], hi[i], start ? start + i : nullptr);
+        running_index[i] = i;
     }
-    if (i < count)
-        out[i] = finish_search(alpha, beta, m, alpha_tilde,
-                               start_search(lo[i], hi[i], start ? start + i : nullptr));
+    int running = count;
+    while (running > 0) {
+        double t[max_matrix];
+        double f[max_matrix];
+        double slope[max_matrix];
+        for (int r = 0; r < running; ++r)
+            t[r] = search[running_index[r]].t;
+        last_pivots(alpha, beta, m, alpha_tilde, t, running, f, slope);
+        int kept = 0;
+        for (int r = 0; r < running; ++r) {
+            const int i = running_index[r];
+            if (!radau_step(search[i], f[r], slope[r], out[i]))
+                running_index[kept++] = i;
+        }
+        running = kept;
+    }
 }
 
 } // namespace sharp_detail

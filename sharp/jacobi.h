@@ -28,8 +28,8 @@ double radau_node(const double* alpha, const double* beta, int m, double alpha_t
 // The same for count brackets (lo[i], hi[i]) of one J~ at once.  Without
 // start, node i is found by exactly the steps radau_node takes (from the
 // middle of its bracket), so the nodes do not depend on how many are
-// searched together; the searches run two by two, which keeps the processor
-// busy where one search alone waits on its own recurrence.  With start, the
+// searched together; the searches take their steps side by side, which keeps
+// the processor busy where one search alone waits on its own recurrence.  With start, the
 // search of bracket i starts at start[i] instead, where that lies well inside
 // the bracket (not next to an end, where the pole of the pivot would make
 // tiny Newton steps look converged); the safeguards are the same.
