@@ -259,12 +259,116 @@ Certificate finish(const Units& u, Support support, const HermiteData& h, double
 
 namespace {
 
+// The polynomials of U and L through the same nodes, side by side: lane 0
+// U's, lane 1 L's.  Each lane takes exactly the operations of the double
+// path of finish() for its polynomial alone, so the certificates are the same
+// to the bit; the two run in step instead of one after the other.
+using Pair = double __attribute__((vector_size(16)));
+
+inline Pair both(double value) {
+    return Pair{value, value};
+}
+
+inline Pair magnitude(Pair v) {
+    return Pair{std::fabs(v[0]), std::fabs(v[1])};
+}
+
+inline Pair larger(Pair a, Pair b) {
+    return Pair{std::max(a[0], b[0]), std::max(a[1], b[1])};
+}
+
+// finish(u, support, h, x_error, true, p, nullptr) in `up` and
+// finish(u, support, lower, x_error, false, q, nullptr) in `down`, where
+// `lower` is h with f[0] = 0 (L's polynomial through the same points).
+void finish_pair(const Units& u, Support support, const HermiteData& h, double x_error,
+                 const double* p, const double* q, Certificate& up, Certificate& down) {
+    const int n = h.n;
+    Pair poly[max_conditions];
+    for (int i = 0; i < n; ++i)
+        poly[i] = Pair{p[i], q[i]};
+    // sum p_j z_j and its arithmetic error bound (expectation()).
+    Pair value = both(0.0);
+    Pair size = both(0.0);
+    for (int j = 0; j < n; ++j) {
+        value += poly[j] * both(u.z[j]);
+        size += magnitude(poly[j]) * both(std::fabs(u.z[j]));
+    }
+    const Pair error = both((n + 1) * eps) * size;
+    // The residual, rounding and slope at each distinct point
+    // (evaluate_at_points()).
+    const double rounding_factor = (n + 1) * eps;
+    Pair slack = both(0.0);
+    for (int i = 0; i < n; ++i) {
+        if (i > 0 && h.s[i] == h.s[i - 1])
+            continue;
+        const Pair t = both(h.s[i]);
+        const Pair t_magnitude = both(std::fabs(h.s[i]));
+        Pair at = both(0.0);
+        Pair at_size = both(0.0);
+        Pair at_slope = both(0.0);
+        for (int k = n - 1; k >= 1; --k) {
+            at = at * t + poly[k];
+            at_size = at_size * t_magnitude + magnitude(poly[k]);
+            at_slope = at_slope * t + both(static_cast<double>(k)) * poly[k];
+        }
+        at = at * t + poly[0];
+        at_size = at_size * t_magnitude + magnitude(poly[0]);
+        const Pair target = i == 0 ? Pair{h.f[0], 0.0} : both(h.f[i]);
+        const Pair residual = magnitude(at - target);
+        const Pair rounding = both(rounding_factor) * at_size;
+        Pair moved = both(0.0);
+        if (h.single[i]) {
+            const double where = i == 0 ? x_error : 2.0 * eps * std::fabs(h.s[i]);
+            moved = magnitude(at_slope) * both(where);
+        }
+        slack = larger(slack, residual + rounding + moved);
+    }
+    // The moments' tolerance seen through each polynomial
+    // (tolerance_widening(), its Taylor shift front by front).
+    Pair shifted[max_conditions];
+    for (int i = 0; i < n; ++i)
+        shifted[i] = poly[i];
+    const double c = -u.shift_std;
+    if (c != 0.0)
+        for (int front = 0; front <= n - 2; ++front)
+            for (int i = 0, j = n - 2 - front; i <= front; ++i, ++j)
+                shifted[j] += both(c) * shifted[j + 1];
+    Pair tolerance = both(0.0);
+    for (int i = 1; i < n; ++i)
+        tolerance += magnitude(shifted[i]) * both(u.tolerance[i]);
+    const Pair widening = tolerance + error + slack;
+    Certificate* certs[2] = {&up, &down};
+    for (int lane = 0; lane < 2; ++lane) {
+        Certificate& cert = *certs[lane];
+        cert = Certificate{};
+        // Beyond the last node the polynomial must stay on its side of the
+        // step (as in finish()).
+        if (n >= 2 && !has_upper_end(support)) {
+            const double lead = poly[n - 1][lane];
+            const double need = lane == 0 ? 1.0 : -1.0;
+            if (!(lead * need > 0.0))
+                continue;
+            const double below = (n - 1) % 2 == 0 ? lead : -lead;
+            if (!has_lower_end(support) && !(below * need > 0.0))
+                continue;
+        }
+        cert.value = value[lane];
+        cert.widening = widening[lane];
+        cert.slack = slack[lane];
+        cert.tolerance = tolerance[lane];
+        cert.ok = std::isfinite(cert.value) && std::isfinite(cert.widening);
+    }
+}
+
+} // namespace
+
+namespace {
+
 // The certificate of p (ascending, n coefficients) for the data h, formed
 // again in double-double where the rounding of the coefficients (magnified
 // by the powers of an outlying node) outweighs the moments' tolerance.
-Certificate settle(const Units& u, Support support, const HermiteData& h, double x_error,
-                   bool upper, double* p) {
-    Certificate cert = finish(u, support, h, x_error, upper, p, nullptr);
+Certificate refine(const Units& u, Support support, const HermiteData& h, double x_error,
+                   bool upper, Certificate cert) {
     if (cert.ok && cert.slack > std::max(cert.tolerance, skip_widening)) {
         DoubleDouble pdd[max_conditions];
         if (!hermite_coefficients(h, pdd))
@@ -277,6 +381,11 @@ Certificate settle(const Units& u, Support support, const HermiteData& h, double
             cert = fine;
     }
     return cert;
+}
+
+Certificate settle(const Units& u, Support support, const HermiteData& h, double x_error,
+                   bool upper, double* p) {
+    return refine(u, support, h, x_error, upper, finish(u, support, h, x_error, upper, p, nullptr));
 }
 
 } // namespace
@@ -316,10 +425,13 @@ void hermite_certificates(const Units& u, Support support, double x, double x_er
     double q[max_conditions];
     for (int i = 0; i < h.n; ++i)
         q[i] = p[i] - l[i];
-    up = settle(u, support, h, x_error, true, p);
-    HermiteData lower = h;
-    lower.f[0] = 0.0;
-    down = settle(u, support, lower, x_error, false, q);
+    finish_pair(u, support, h, x_error, p, q, up, down);
+    up = refine(u, support, h, x_error, true, up);
+    if (down.ok && down.slack > std::max(down.tolerance, skip_widening)) {
+        HermiteData lower = h;
+        lower.f[0] = 0.0;
+        down = refine(u, support, lower, x_error, false, down);
+    }
 }
 
 Certificate gauss_certificate(const Units& u, const double* weight, int weight_degree,
