@@ -582,12 +582,9 @@ SharpBounds sharp_bounds_at(const SharpAnalysis& analysis, double position) {
 }
 
 SharpBounds SharpSweep::at(double position) {
-    // The warm-started searches (memory_) are switched off: fuzzing found
-    // lists with far outlying nodes (a huge fourth moment, say) where a
-    // search started from the last positions' nodes stops short of the node
-    // in a wide outer bracket, where the pivot is flat to rounding.  The
-    // bounds stay proved but get looser (0.83 where a cold search gives
-    // 0.63).  Until a warm search can tell that it converged, every position
-    // searches from the brackets' middles, as sharp_bounds_at() does.
-    return bounds_at(*analysis_, position, nullptr);
+    // The node searches start where the same form's nodes at the last
+    // positions extrapolate to; a node so found is kept only where the pivot
+    // on either side of it shows the node a search from the middle finds
+    // (radau_nodes), else it is searched again from the middle.
+    return bounds_at(*analysis_, position, &memory_);
 }

@@ -42,6 +42,18 @@ constexpr double warm_margin = 1e-3;
 // the 2 units at which a Newton step counts as converged).
 constexpr double warm_margin_ulps = 256.0;
 
+// A node found from a given start is kept only where the last pivot, taken
+// this many units of roundoff on either side of it (of its magnitude plus
+// one: the matrices are in standardised units, spread about 1), changes sign
+// the right way ...
+constexpr double warm_check_ulps = 16.0;
+// ... and falls there by what its slope says, to within this factor: where
+// rounding dominates the pivot (far outlying nodes, whose brackets are wide
+// and whose pivot is flat to rounding) Newton steps look converged anywhere,
+// and the values on either side do not follow the slope.  Such a node is
+// searched again from the middle of its bracket, as without a start.
+constexpr double warm_check_factor = 2.0;
+
 static_assert(max_matrix >= max_size + 1,
               "a Jacobi matrix of the largest form, or of a form singular one order "
               "beyond it, must fit the work arrays");
@@ -180,6 +192,7 @@ struct Search {
     double lo = 0.0;
     double hi = 0.0;
     int iteration = 0;
+    bool warm = false; // started from a given point
 };
 
 // One safeguarded Newton step at s.t, given the last pivot f and its slope
@@ -302,15 +315,17 @@ void last_pivots(const double* alpha, const double* beta, int m, double alpha_ti
 // The first point of a search: the middle of its bracket, or a given start
 // well inside it.
 Search start_search(double lo, double hi, const double* start) {
-    Search s{0.5 * (lo + hi), lo, hi, 0};
+    Search s{0.5 * (lo + hi), lo, hi, 0, false};
     if (start != nullptr) {
         // A start next to an end of the bracket (a zero of P_m, where the
         // pivot has a pole) would stall: Newton steps there are as small as
         // the distance to the pole and look converged.
         double margin = std::max(warm_margin * (hi - lo),
                                  warm_margin_ulps * eps * std::max(std::fabs(lo), std::fabs(hi)));
-        if (*start > lo + margin && *start < hi - margin)
+        if (*start > lo + margin && *start < hi - margin) {
             s.t = *start;
+            s.warm = true;
+        }
     }
     return s;
 }
@@ -333,32 +348,90 @@ double radau_node(const double* alpha, const double* beta, int m, double alpha_t
     return finish_search(alpha, beta, m, alpha_tilde, start_search(lo, hi, nullptr));
 }
 
-void radau_nodes(const double* alpha, const double* beta, int m, double alpha_tilde,
-                 const double* lo, const double* hi, const double* start, int count, double* out) {
-    // Every search takes its steps side by side with the others still
-    // running; a finished one leaves the list of running ones.
-    Search search[max_matrix];
-    int running_index[max_matrix];
-    for (int i = 0; i < count; ++i) {
-        search[i] = start_search(lo[i], hi[i], start ? start + i : nullptr);
-        running_index[i] = i;
-    }
+namespace {
+
+// Runs the searches search[index[0..count-1]] to their ends, side by side: a
+// finished one leaves the list of running ones.
+void run_searches(const double* alpha, const double* beta, int m, double alpha_tilde,
+                  Search* search, int* index, int count, double* out) {
     int running = count;
     while (running > 0) {
         double t[max_matrix];
         double f[max_matrix];
         double slope[max_matrix];
         for (int r = 0; r < running; ++r)
-            t[r] = search[running_index[r]].t;
+            t[r] = search[index[r]].t;
         last_pivots(alpha, beta, m, alpha_tilde, t, running, f, slope);
         int kept = 0;
         for (int r = 0; r < running; ++r) {
-            const int i = running_index[r];
+            const int i = index[r];
             if (!radau_step(search[i], f[r], slope[r], out[i]))
-                running_index[kept++] = i;
+                index[kept++] = i;
         }
         running = kept;
     }
+}
+
+// The nodes out[index[0..count-1]] of searches started from given points
+// (in the brackets (lo[i], hi[i])) that fail the check (warm_check_ulps,
+// warm_check_factor); returns their count, their indices first in `index`.
+int unsettled_nodes(const double* alpha, const double* beta, int m, double alpha_tilde,
+                    const double* lo, const double* hi, const double* out, int* index, int count) {
+    // Two points a node: below, then above it.
+    double t[2 * max_matrix];
+    double f[2 * max_matrix];
+    double slope[2 * max_matrix];
+    double step[max_matrix];
+    for (int r = 0; r < count; ++r) {
+        const double node = out[index[r]];
+        step[r] = warm_check_ulps * eps * (std::fabs(node) + 1.0);
+        t[2 * r] = node - step[r];
+        t[2 * r + 1] = node + step[r];
+    }
+    last_pivots(alpha, beta, m, alpha_tilde, t, 2 * count, f, slope);
+    int failed = 0;
+    for (int r = 0; r < count; ++r) {
+        const int i = index[r];
+        const double below = f[2 * r];
+        const double above = f[2 * r + 1];
+        // The fall the slopes predict over the two steps.
+        const double expected = step[r] * (std::fabs(slope[2 * r]) + std::fabs(slope[2 * r + 1]));
+        const double fall = below - above;
+        const bool inside = t[2 * r] > lo[i] && t[2 * r + 1] < hi[i];
+        const bool settled = inside && below > 0.0 && above < 0.0 &&
+                             fall * warm_check_factor >= expected &&
+                             fall <= warm_check_factor * expected;
+        if (!settled)
+            index[failed++] = i;
+    }
+    return failed;
+}
+
+} // namespace
+
+void radau_nodes(const double* alpha, const double* beta, int m, double alpha_tilde,
+                 const double* lo, const double* hi, const double* start, int count, double* out) {
+    Search search[max_matrix];
+    int index[max_matrix];
+    for (int i = 0; i < count; ++i) {
+        search[i] = start_search(lo[i], hi[i], start ? start + i : nullptr);
+        index[i] = i;
+    }
+    run_searches(alpha, beta, m, alpha_tilde, search, index, count, out);
+    if (start == nullptr)
+        return;
+    // A node found from a given start must be the one a search from the
+    // middle finds: checked on either side of it, else searched again so.
+    int warm = 0;
+    for (int i = 0; i < count; ++i)
+        if (search[i].warm)
+            index[warm++] = i;
+    if (warm == 0)
+        return;
+    const int again = unsettled_nodes(alpha, beta, m, alpha_tilde, lo, hi, out, index, warm);
+    for (int r = 0; r < again; ++r)
+        search[index[r]] = start_search(lo[index[r]], hi[index[r]], nullptr);
+    run_searches(alpha, beta, m, alpha_tilde, search, index, again, out);
 }
 
 } // namespace sharp_detail

@@ -28,11 +28,17 @@ double radau_node(const double* alpha, const double* beta, int m, double alpha_t
 // The same for count brackets (lo[i], hi[i]) of one J~ at once.  Without
 // start, node i is found by exactly the steps radau_node takes (from the
 // middle of its bracket), so the nodes do not depend on how many are
-// searched together; the searches take their steps side by side, which keeps
-// the processor busy where one search alone waits on its own recurrence.  With start, the
-// search of bracket i starts at start[i] instead, where that lies well inside
-// the bracket (not next to an end, where the pole of the pivot would make
-// tiny Newton steps look converged); the safeguards are the same.
+// searched together; the searches take their steps side by side, which
+// keeps the processor busy where one search alone waits on its own
+// recurrence.  With start, the search of bracket i starts at start[i]
+// instead, where that lies well inside the bracket (not next to an end,
+// where the pole of the pivot would make tiny Newton steps look converged);
+// the safeguards are the same.  A node so found is kept only where the last
+// pivot, 16 units of roundoff (of the node's magnitude plus one) on either
+// side of it, changes sign the right way and falls by what its slope says
+// (to a factor 2); otherwise, where rounding dominates the pivot, it is
+// searched again from the middle.  A kept node is then within those 16 units
+// of the node the search from the middle finds, not the same to the bit.
 void radau_nodes(const double* alpha, const double* beta, int m, double alpha_tilde,
                  const double* lo, const double* hi, const double* start, int count, double* out);
 

@@ -117,13 +117,27 @@ struct SharpBounds {
 // position that is not finite, the neutral pair 0 and 1 with that status.
 SharpBounds sharp_bounds_at(const SharpAnalysis& analysis, double position);
 
-// Positions of one analysis answered one after another (a sweep, an envelope):
-// each gets exactly the bounds of sharp_bounds_at().  It keeps the nodes of
-// the positions before, from which the node searches could start (two or
-// three Newton steps instead of about eight); those warm starts are switched
-// off (see SharpSweep::at) until a search can tell that it converged.  Keeps
+// Positions of one analysis answered one after another (a sweep, an envelope).
+// It keeps the nodes of the positions before, from which the node searches
+// start (two or three Newton steps instead of about eight); a node found so
+// is checked on either side and searched again from the middle where the
+// check fails (far outlying nodes, where rounding dominates).  Each position
+// gets the status, form and mass at x of sharp_bounds_at(), and bounds that
+// differ from its bounds by at most sharp_sweep_room(), in either direction
+// (the nodes agree to a few units in the last place, not to the bit).  Keeps
 // a reference to the analysis, which must outlive it; one sweep serves one
 // thread.
+//
+// The room between a sweep's bound and the same position's alone: twice the
+// larger of the two widenings (the rounding of the dual polynomials through
+// nodes a few units apart) plus sharp_sweep_rounding (4 units in the last
+// place of 1: the final rounding of a bound, which a widening of 0 leaves).
+inline constexpr double sharp_sweep_rounding = 4.0 * 0x1p-52;
+inline double sharp_sweep_room(const SharpBounds& swept, const SharpBounds& alone) {
+    return 2.0 * (swept.widening > alone.widening ? swept.widening : alone.widening) +
+           sharp_sweep_rounding;
+}
+
 class SharpSweep {
 public:
     explicit SharpSweep(const SharpAnalysis& analysis) : analysis_(&analysis) {}

@@ -276,4 +276,74 @@ TEST(RadauNode, ConvergesFromAZeroOfAnEarlierPolynomial) {
     EXPECT_NEAR(node, want[1], 1e-15);
 }
 
+// Searches started from given points (a sweep's extrapolated nodes): where
+// the pivot follows its slope the node found is the one the search from the
+// middle finds to a few units of roundoff; where rounding dominates the
+// pivot (an outer bracket 1e49 wide next to nodes at 0 and 4e47, found by
+// fuzzing) a start that stops short is caught and searched again from the
+// middle, the same node to the bit.
+TEST(RadauNodes, StartedSearchesFindTheNodesOfTheMiddle) {
+    struct Row {
+        const char* name;
+        std::vector<double> alpha; // alpha_0 .. alpha_(m-1)
+        std::vector<double> beta;  // beta_0 .. beta_m
+        double alpha_tilde;
+        std::vector<double> lo, hi, start;
+        double room; // |started - middle| allowed, relative to |node| + 1
+    };
+    Legendre legendre(4);
+    std::vector<double> zeros(4);
+    eigenvalues(legendre.alpha.data(), legendre.beta.data(), 4, zeros.data());
+    const double fixed = 0.3;
+    double q = legendre.alpha[0] - fixed;
+    for (int i = 1; i < 4; ++i)
+        q = (legendre.alpha[i] - fixed) - legendre.beta[i] / q;
+    const double legendre_tilde = fixed + legendre.beta[4] / q;
+    // x = 0.3 lies between zeros 1 and 2: the other four brackets, the outer
+    // ones out to Gershgorin's interval plus 1.
+    double outer_lo = 0.0;
+    double outer_hi = 0.0;
+    gershgorin(legendre.alpha.data(), legendre.beta.data(), 4, legendre_tilde, outer_lo, outer_hi);
+    const std::vector<Row> rows = {
+        {"Legendre, starts 1e-6 off",
+         {legendre.alpha.begin(), legendre.alpha.begin() + 4},
+         {legendre.beta.begin(), legendre.beta.begin() + 5},
+         legendre_tilde,
+         {outer_lo - 1.0, zeros[0], zeros[2], zeros[3]},
+         {zeros[0], zeros[1], zeros[3], outer_hi + 1.0},
+         {}, // the nodes from the middle, moved by 1e-6
+         32.0 * 0x1p-53},
+        {"far outlying nodes, flat outer pivot",
+         {0.0, 0x1.ffffff1eafbb8p+158},
+         {1.0, 0x1.c2c2c38920047p+1, 0x1.eebcdc2ac730ap+325},
+         0x1.eebcdd047ebf7p+166,
+         {-0x1.d74b7c90f3019p+162, 0x1.ffffff1eafbb8p+158},
+         {0.0, 0x1.0718ca9001ac4p+167},
+         {-0x1.f7ded1945ca7ap+158, 0x1.f6b26a46ac86ep+165},
+         0.0},
+    };
+    for (const Row& row : rows) {
+        const int m = static_cast<int>(row.alpha.size());
+        const int count = static_cast<int>(row.lo.size());
+        std::vector<double> middle(count);
+        radau_nodes(row.alpha.data(), row.beta.data(), m, row.alpha_tilde, row.lo.data(),
+                    row.hi.data(), nullptr, count, middle.data());
+        std::vector<double> start = row.start;
+        if (start.empty())
+            for (double node : middle)
+                start.push_back(node + 1e-6);
+        std::vector<double> started(count);
+        radau_nodes(row.alpha.data(), row.beta.data(), m, row.alpha_tilde, row.lo.data(),
+                    row.hi.data(), start.data(), count, started.data());
+        for (int i = 0; i < count; ++i) {
+            EXPECT_LE(std::fabs(started[i] - middle[i]), row.room * (std::fabs(middle[i]) + 1.0))
+                << row.name << ", node " << i << ": " << started[i] << " against " << middle[i];
+            // Each node alone, from the middle of its bracket, is the same.
+            EXPECT_EQ(middle[i], radau_node(row.alpha.data(), row.beta.data(), m, row.alpha_tilde,
+                                            row.lo[i], row.hi[i]))
+                << row.name << ", node " << i;
+        }
+    }
+}
+
 } // namespace
