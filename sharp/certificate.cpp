@@ -116,13 +116,13 @@ inline DoubleDouble difference(double a, double b, DoubleDouble) {
     return two_sum(a, -b);
 }
 
-// Ascending coefficients of the interpolant, in the arithmetic T: divided
-// differences (a touch node's slope is 0), then the Newton form expanded.
-template <class T> bool hermite_coefficients(const HermiteData& h, T* p) {
+// The divided differences of the Hermite data in the arithmetic T (a touch
+// node's slope is 0): a[k] is the coefficient of the k-th Newton basis
+// polynomial.  False where a point appears twice among the nodes.
+template <class T> bool divided_differences(const HermiteData& h, T* a) {
     const int n = h.n;
     if (n < 1)
         return false;
-    T a[max_conditions];
     for (int i = 0; i < n; ++i)
         a[i] = T{h.f[i]};
     for (int k = 1; k < n; ++k)
@@ -135,6 +135,16 @@ template <class T> bool hermite_coefficients(const HermiteData& h, T* p) {
                 a[i] = (a[i] - a[i - 1]) / difference(h.s[i], h.s[i - k], T{});
             }
         }
+    return true;
+}
+
+// Ascending coefficients of the interpolant, in the arithmetic T: divided
+// differences, then the Newton form expanded.
+template <class T> bool hermite_coefficients(const HermiteData& h, T* p) {
+    const int n = h.n;
+    T a[max_conditions];
+    if (!divided_differences(h, a))
+        return false;
     for (int i = 0; i < n; ++i)
         p[i] = T{0.0};
     p[0] = a[n - 1];
@@ -360,6 +370,39 @@ void finish_pair(const Units& u, Support support, const HermiteData& h, double x
     }
 }
 
+// U's polynomial p (hermite_coefficients() in double) and L's, p - l with
+// l = prod over the conditions other than x of (t - s_j) / (x - s_j) (the
+// two differ only in their value at x): the Newton form of p and the product
+// l expanded in one pass, side by side, each with exactly its own operations.
+bool upper_and_lower(const HermiteData& h, double x, double* p, double* q) {
+    const int n = h.n;
+    double a[max_conditions];
+    if (!divided_differences(h, a))
+        return false;
+    Pair pl[max_conditions]; // lane 0: p, lane 1: l
+    for (int i = 0; i < n; ++i)
+        pl[i] = both(0.0);
+    pl[0] = Pair{a[n - 1], 1.0};
+    for (int step = 0; step + 1 < n; ++step) {
+        // p: the factor (t - s_k); l: the factor (t - s_j) / (x - s_j).
+        const int k = n - 2 - step;
+        const int j = step + 1;
+        const double scale = 1.0 / (x - h.s[j]);
+        const Pair nodes{h.s[k], h.s[j]};
+        const Pair scales{1.0, scale};
+        for (int i = step + 1; i >= 1; --i)
+            pl[i] = (pl[i - 1] - nodes * pl[i]) * scales;
+        const double p0 = a[k] - h.s[k] * pl[0][0];
+        const double l0 = -h.s[j] * pl[0][1] * scale;
+        pl[0] = Pair{p0, l0};
+    }
+    for (int i = 0; i < n; ++i) {
+        p[i] = pl[i][0];
+        q[i] = pl[i][0] - pl[i][1];
+    }
+    return true;
+}
+
 } // namespace
 
 namespace {
@@ -409,22 +452,9 @@ void hermite_certificates(const Units& u, Support support, double x, double x_er
     if (!hermite_data(x, nodes, count, true, h) || h.n > u.count)
         return;
     double p[max_conditions];
-    if (!hermite_coefficients(h, p))
-        return;
-    // The two polynomials differ only in their value at x: P_L = P_U - l,
-    // with l = prod over the other conditions of (t - s_j) / (x - s_j).
-    double l[max_conditions];
-    l[0] = 1.0;
-    for (int j = 1; j < h.n; ++j) {
-        l[j] = 0.0;
-        double scale = 1.0 / (x - h.s[j]);
-        for (int i = j; i >= 1; --i)
-            l[i] = (l[i - 1] - h.s[j] * l[i]) * scale;
-        l[0] = -h.s[j] * l[0] * scale;
-    }
     double q[max_conditions];
-    for (int i = 0; i < h.n; ++i)
-        q[i] = p[i] - l[i];
+    if (!upper_and_lower(h, x, p, q))
+        return;
     finish_pair(u, support, h, x_error, p, q, up, down);
     up = refine(u, support, h, x_error, true, up);
     if (down.ok && down.slack > std::max(down.tolerance, skip_widening)) {
