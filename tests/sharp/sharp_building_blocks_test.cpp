@@ -5,8 +5,10 @@
 // polynomials and Gauss weights, and Radau nodes against the closed-form
 // Gauss-Radau rule.
 
+#include "sharp/certificate.h"
 #include "sharp/double_double.h"
 #include "sharp/jacobi.h"
+#include "sharp/sharp.h"
 
 #include <gtest/gtest.h>
 
@@ -343,6 +345,59 @@ TEST(RadauNodes, StartedSearchesFindTheNodesOfTheMiddle) {
                                             row.lo[i], row.hi[i]))
                 << row.name << ", node " << i;
         }
+    }
+}
+
+// U's and L's dual polynomials through the same nodes, made together (two
+// lanes side by side), against each made alone: U's is the same to the bit
+// (the same operations), L's (formed as U's minus a product, not
+// interpolated afresh) agrees to within the two widenings and meets its
+// values at the nodes as closely.
+TEST(DualCertificates, BothTogetherAreEachAlone) {
+    struct Row {
+        const char* name;
+        Support support;
+        double x;                   // standardised
+        std::vector<double> inside; // interior nodes (value and slope)
+        bool lower_end;             // a' a node
+        bool upper_end;             // b' a node
+    };
+    const std::vector<Row> rows = {
+        {"interval", Support::interval, 0.1, {-1.2, 0.7, 1.5}, true, true},
+        {"whole line", Support::whole, 0.2, {-1.5, -0.6, 0.9, 1.6}, false, false},
+        {"half-line", Support::half, -0.3, {-0.9, 0.5, 1.4}, true, false},
+    };
+    std::vector<double> moments;
+    for (int k = 0; k < 9; ++k)
+        moments.push_back(1.0 / (k + 1)); // uniform on [0, 1]
+    for (const Row& row : rows) {
+        const SharpAnalysis a = analyse_moments(row.support, 0.0, 1.0, moments.data(), 9);
+        ASSERT_EQ(a.status, SharpStatus::sharp) << row.name;
+        std::vector<CertNode> nodes;
+        for (double t : row.inside)
+            nodes.push_back({t, true});
+        if (row.lower_end)
+            nodes.push_back({a.units.lower, false});
+        if (row.upper_end)
+            nodes.push_back({a.units.upper, false});
+        const int count = static_cast<int>(nodes.size());
+        Certificate up;
+        Certificate down;
+        hermite_certificates(a.units, row.support, row.x, 0.0, nodes.data(), count, up, down);
+        const Certificate up_alone =
+            hermite_certificate(a.units, row.support, row.x, 0.0, nodes.data(), count, true);
+        const Certificate down_alone =
+            hermite_certificate(a.units, row.support, row.x, 0.0, nodes.data(), count, false);
+        ASSERT_TRUE(up.ok && up_alone.ok && down.ok && down_alone.ok) << row.name;
+        EXPECT_EQ(up.value, up_alone.value) << row.name;
+        EXPECT_EQ(up.widening, up_alone.widening) << row.name;
+        EXPECT_EQ(up.slack, up_alone.slack) << row.name;
+        EXPECT_NEAR(down.value, down_alone.value, down.widening + down_alone.widening) << row.name;
+        // A polynomial that misses its values at the nodes would pass the
+        // line above (its slack widens it): both meet them to rounding.
+        EXPECT_LE(down.slack, 16.0 * down_alone.slack) << row.name;
+        // U's bound lies above L's by the mass the representation puts at x.
+        EXPECT_GT(up.value, down.value) << row.name;
     }
 }
 
