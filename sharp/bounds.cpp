@@ -173,7 +173,8 @@ Interval from_certificates(const Certificate& up, const Certificate& down) {
 // can dominate the widening.  Without it the polynomial has two degrees
 // fewer and is still a valid dual polynomial (any nodes are); keep whichever
 // bound is better on each side.
-void without_outliers(const SharpAnalysis& a, const Position& pos, const CertNode* nodes, int n,
+// Returns whether any node was left out.
+bool without_outliers(const SharpAnalysis& a, const Position& pos, const CertNode* nodes, int n,
                       double span, Interval& result) {
     double reach = outlier_ratio * (1.0 + std::max(span, std::fabs(pos.x)));
     CertNode kept[max_atoms + 2];
@@ -182,7 +183,7 @@ void without_outliers(const SharpAnalysis& a, const Position& pos, const CertNod
         if (!nodes[i].touch || std::fabs(nodes[i].t) <= reach)
             kept[count++] = nodes[i];
     if (count == n)
-        return;
+        return false;
     Certificate up;
     Certificate down;
     hermite_certificates(a.units, a.support, pos.x, pos.x_error, kept, count, up, down);
@@ -191,6 +192,7 @@ void without_outliers(const SharpAnalysis& a, const Position& pos, const CertNod
     result.upper = std::min(result.upper, other.upper);
     result.widening = std::max(
         std::max(result.upper - result.exact_upper, result.exact_lower - result.lower), 0.0);
+    return true;
 }
 
 // Far beyond every zero of the forms (whole line and half-line): the Gauss
@@ -279,8 +281,19 @@ Interval degree_bounds(const SharpAnalysis& a, int dd, const Position& pos, Node
         Certificate down;
         hermite_certificates(a.units, a.support, pos.x, pos.x_error, nodes, n, up, down);
         result = from_certificates(up, down);
+        bool partial = !up.ok || !down.ok;
         if (result.widening > skip_widening)
-            without_outliers(a, pos, nodes, n, span, result);
+            partial = without_outliers(a, pos, nodes, n, span, result) || partial;
+        if (partial && memory != nullptr) {
+            // A bound from a polynomial through only part of the
+            // representation (a certificate refused, or outlying nodes left
+            // out) moves with the nodes at first order, not at second as
+            // the full one does: the nodes of a sweep's warm searches, a few
+            // units from those of the searches from the middle, could move
+            // it by more than the rounding.  Such a degree is answered as
+            // the position alone answers it.
+            return degree_bounds(a, dd, pos, nullptr);
+        }
     }
     result.mass = p;
     result.weight = form.weight;
