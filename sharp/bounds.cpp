@@ -68,10 +68,20 @@ struct Interval {
     SharpWeight weight = SharpWeight::one;
 };
 
+// Beyond this distance from 0 a Radau node is an outlier (without_outliers).
+double outlier_reach(double span, double x) {
+    return outlier_ratio * (1.0 + std::max(span, std::fabs(x)));
+}
+
 // The Radau nodes of the representation through x' (other than x' itself);
-// nodes beyond `far` count as at infinity and are left out.
-int representation_nodes(const FormView& form, const Position& pos, double far, CertNode* out,
-                         NodeMemory* memory) {
+// nodes beyond `far` count as at infinity and are left out.  With memory (a
+// sweep) the searches start from the nodes of the positions before, unless
+// those or the nodes found lie beyond `reach` (outliers, whose bounds can
+// move with the nodes at first order: searched from the middle, as alone);
+// `started` says whether the nodes came from such started searches.
+int representation_nodes(const FormView& form, const Position& pos, double far, double reach,
+                         CertNode* out, NodeMemory* memory, bool& started) {
+    started = false;
     const int m = form.size;
     const double* alpha = form.run->alpha.data();
     const double* beta = form.run->beta.data();
@@ -130,10 +140,19 @@ int representation_nodes(const FormView& form, const Position& pos, double far, 
         FormHistory& history = memory->form[weight_index(form.weight)][m];
         history.prepare(pos.x);
         double start[max_matrix];
+        started = true;
         for (int k = 0, i = 0; k <= m; ++k)
-            if (k != s)
-                start[i++] = history.predict(k);
-        radau_nodes(alpha, beta, m, alpha_tilde, lo, hi, start, searched, found);
+            if (k != s) {
+                start[i] = history.predict(k);
+                started = started && !(std::fabs(start[i]) > reach);
+                ++i;
+            }
+        if (started)
+            radau_nodes(alpha, beta, m, alpha_tilde, lo, hi, start, searched, found);
+        for (int i = 0; started && i < searched; ++i)
+            started = !(std::fabs(found[i]) > reach);
+        if (!started)
+            radau_nodes(alpha, beta, m, alpha_tilde, lo, hi, nullptr, searched, found);
         history.record(pos.x, found, s, m);
     }
     for (int i = 0; i < searched; ++i)
@@ -176,7 +195,7 @@ Interval from_certificates(const Certificate& up, const Certificate& down) {
 // Returns whether any node was left out.
 bool without_outliers(const SharpAnalysis& a, const Position& pos, const CertNode* nodes, int n,
                       double span, Interval& result) {
-    double reach = outlier_ratio * (1.0 + std::max(span, std::fabs(pos.x)));
+    double reach = outlier_reach(span, pos.x);
     CertNode kept[max_atoms + 2];
     int count = 0;
     for (int i = 0; i < n; ++i)
@@ -273,25 +292,26 @@ Interval degree_bounds(const SharpAnalysis& a, int dd, const Position& pos, Node
     if (!far_away) {
         CertNode nodes[max_atoms + 2];
         int n = 0;
+        bool started = false;
         if (m >= 1)
-            n = representation_nodes(form, pos, far_ratio * (1.0 + span + std::fabs(pos.x)), nodes,
-                                     memory);
+            n = representation_nodes(form, pos, far_ratio * (1.0 + span + std::fabs(pos.x)),
+                                     outlier_reach(span, pos.x), nodes, memory, started);
         n += end_nodes(form.weight, pos, nodes + n);
         Certificate up;
         Certificate down;
         hermite_certificates(a.units, a.support, pos.x, pos.x_error, nodes, n, up, down);
         result = from_certificates(up, down);
-        bool partial = !up.ok || !down.ok;
+        bool partial = false;
         if (result.widening > skip_widening)
-            partial = without_outliers(a, pos, nodes, n, span, result) || partial;
-        if (partial && memory != nullptr) {
+            partial = without_outliers(a, pos, nodes, n, span, result);
+        if (partial && started) {
             // A bound from a polynomial through only part of the
-            // representation (a certificate refused, or outlying nodes left
-            // out) moves with the nodes at first order, not at second as
-            // the full one does: the nodes of a sweep's warm searches, a few
-            // units from those of the searches from the middle, could move
-            // it by more than the rounding.  Such a degree is answered as
-            // the position alone answers it.
+            // representation (the outlying nodes left out) moves with the
+            // nodes at first order, not at second as the full one does: the
+            // nodes of a sweep's started searches, a few units from those of
+            // the searches from the middle, could move it by more than the
+            // rounding.  Such a degree is answered as the position alone
+            // answers it.
             return degree_bounds(a, dd, pos, nullptr);
         }
     }
