@@ -618,8 +618,9 @@ SharpBounds SharpSweep::at(double position) {
     // The node searches start where the same form's nodes at the last
     // positions extrapolate to; a node so found is kept only where the pivot
     // on either side of it shows the node a search from the middle finds
-    // (radau_nodes), else it is searched again from the middle; a degree
-    // whose bound needs only part of its nodes is answered as alone
+    // (radau_nodes), else it is searched again from the middle; outlying
+    // nodes are searched from the middle (representation_nodes), and a
+    // degree whose bound leaves its outliers out is answered as alone
     // (degree_bounds).
     return bounds_at(*analysis_, position, &memory_);
 }

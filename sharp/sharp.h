@@ -121,15 +121,14 @@ SharpBounds sharp_bounds_at(const SharpAnalysis& analysis, double position);
 // It keeps the nodes of the positions before, from which the node searches
 // start (two or three Newton steps instead of about eight); a node found so
 // is checked on either side and searched again from the middle where the
-// check fails (far outlying nodes, where rounding dominates); a degree whose
-// bound comes from only part of its representation (a certificate refused,
-// outliers left out), which moves with the nodes at first order, is
-// answered from nodes searched from the middle.  Each position gets the
-// status, form and mass at x of sharp_bounds_at(), and bounds that differ
-// from its bounds by at most sharp_sweep_room(), in either direction (the
-// nodes agree to a few units in the last place, not to the bit).  Keeps a
-// reference to the analysis, which must outlive it; one sweep serves one
-// thread.
+// check fails (far outlying nodes, where rounding dominates); outlying nodes
+// are searched from the middle, and a degree whose bound comes from only
+// part of its representation (outliers left out), which moves with the nodes
+// at first order, is answered as alone.  Each position gets the status,
+// form and mass at x of sharp_bounds_at(), and bounds that differ from its
+// bounds by at most sharp_sweep_room(), in either direction (the nodes agree
+// to a few units in the last place, not to the bit).  Keeps a reference to
+// the analysis, which must outlive it; one sweep serves one thread.
 //
 // The room between a sweep's bound and the same position's alone: twice the
 // larger of the two widenings (the rounding of the dual polynomials through
