@@ -50,8 +50,9 @@ Vector::Vector(const double* source, int n) : data(nullptr), length(n) {
     copy_elements(data, source, n);
 }
 
-Vector::Vector(const Vector& other) : data(storage_for(other.length)), length(other.length) {
-    copy_elements(data, other.data, length);
+void Vector::copy_to_heap(const Vector& other) {
+    data = allocate_elements(other.length);
+    copy_elements(data, other.data, other.length);
 }
 
 Vector& Vector::operator=(const Vector& other) {
@@ -105,7 +106,7 @@ Vector::~Vector() {
 
 // The storage keeps its size: only the first length elements count, so
 // dropping needs no new allocation and cannot fail once the count is checked.
-void Vector::drop(int k) {
+void Vector::drop_other(int k) {
     if (k == 0)
         return;
     const long count = std::labs(static_cast<long>(k));
@@ -124,9 +125,5 @@ double Vector::luhankeldet() const {
     const int k = (length + 1) / 2;
     if (k < 1)
         throw Failure("Vector::luhankeldet", "Túl kicsi Hankel-mátrix!", FailureCode::computation);
-    LuScratch hankel(k);
-    for (int i = 0; i < k; ++i)
-        for (int j = 0; j < k; ++j)
-            hankel[i][j] = data[i + j];
-    return hankel.determinant();
+    return hankel_determinant(data, k);
 }

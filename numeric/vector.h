@@ -29,15 +29,35 @@ public:
     double operator[](int i) const { return data[i]; }
 
     // Removes k elements from the front (k > 0) or -k from the back (k < 0).
-    void drop(int k);
+    // Dropping from the back only shortens the length (defined here: the
+    // attempts of an estimation drop all the time).
+    void drop(int k) {
+        if (k < 0 && k >= -length)
+            length += k;
+        else
+            drop_other(k);
+    }
     // Determinant of the Hankel matrix (v[i+j]), i, j < (length + 1) / 2.
     double luhankeldet() const;
 
 private:
     bool is_inline() const { return data == inline_cells; }
+    void drop_other(int k); // every drop but one from the back within the length
+    void copy_to_heap(const Vector& other);
     // Storage for n zero-filled elements: the inline cells or a new block.
     double* storage_for(int n);
     void release();
 
     double inline_cells[inline_capacity];
 };
+
+// Defined here so that the many short copies an estimation makes compile
+// without a call; only the first length elements are ever read.
+inline Vector::Vector(const Vector& other) : data(inline_cells), length(other.length) {
+    if (length > inline_capacity) {
+        copy_to_heap(other);
+        return;
+    }
+    for (int i = 0; i < length; ++i)
+        inline_cells[i] = other.data[i];
+}
