@@ -27,10 +27,10 @@ double superdet(const Vector& moments) {
         for (int j = 0; j < n; ++j)
             numerator[i][j] = denominator[i][j] = moments[i + j] - moments[i + j - 1];
 
-    double denominator_det = denominator.ludet();
+    double denominator_det = denominator.ludet_in_place();
     if (within_zero_tolerance(denominator_det))
         throw Failure("superdet", "A nevezőben levő determináns 0!", FailureCode::computation);
-    return numerator.ludet() / denominator_det;
+    return numerator.ludet_in_place() / denominator_det;
 }
 
 // The mass at the point x (strictly inside (0, 1)) of a distribution on [0, 1]
@@ -65,7 +65,7 @@ double hyperdet(const Vector& moments, double x, PowerTable& powers_of_x) {
         }
     }
 
-    double denominator_det = denominator.ludet();
-    double numerator_det = numerator.ludet();
+    double denominator_det = denominator.ludet_in_place();
+    double numerator_det = numerator.ludet_in_place();
     return numerator_det / denominator_det;
 }

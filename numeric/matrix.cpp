@@ -149,6 +149,26 @@ double Matrix::ludet() const {
     });
 }
 
+double Matrix::ludet_in_place() {
+    double** a = cells.rows;
+    switch (dimension) {
+    case 1:
+        return lu_determinant<1>(a, 1);
+    case 2:
+        return lu_determinant<2>(a, 2);
+    case 3:
+        return lu_determinant<3>(a, 3);
+    case 4:
+        return lu_determinant<4>(a, 4);
+    case 5:
+        return lu_determinant<5>(a, 5);
+    default:
+        if (dimension < 1)
+            throw Failure("Matrix::ludet", "Túl kicsi Hankel-mátrix!", FailureCode::computation);
+        return lu_determinant<0>(a, dimension);
+    }
+}
+
 double hankel_determinant(const double* sequence, int k) {
     return filled_determinant(k, [sequence](double** a, int n) {
         for (int i = 0; i < n; ++i)

@@ -46,7 +46,8 @@ Vector::Vector(int n) : data(nullptr), length(n) {
 Vector::Vector(const double* source, int n) : data(nullptr), length(n) {
     if (n < 1)
         throw Failure("Vector::Vector(double*,int)", "Túl kicsi vektor!", FailureCode::computation);
-    data = storage_for(n);
+    // Every element is written by the copy.
+    data = n <= inline_capacity ? inline_cells : allocate_elements(n);
     copy_elements(data, source, n);
 }
 
@@ -98,10 +99,6 @@ Vector& Vector::operator=(Vector&& other) noexcept {
     other.data = other.inline_cells;
     other.length = 0;
     return *this;
-}
-
-Vector::~Vector() {
-    release();
 }
 
 // The storage keeps its size: only the first length elements count, so

@@ -23,7 +23,10 @@ public:
     // is left empty (length 0).
     Vector(Vector&& other) noexcept;
     Vector& operator=(Vector&& other) noexcept;
-    ~Vector();
+    ~Vector() {
+        if (!is_inline())
+            delete[] data;
+    }
 
     double& operator[](int i) { return data[i]; }
     double operator[](int i) const { return data[i]; }
@@ -32,17 +35,23 @@ public:
     // Dropping from the back only shortens the length (defined here: the
     // attempts of an estimation drop all the time).
     void drop(int k) {
-        if (k < 0 && k >= -length)
+        if (k < 0 && k >= -length) {
             length += k;
-        else
+        } else if (k > 0 && k <= length) {
+            // Moving left: each element is read before it is overwritten.
+            length -= k;
+            for (int i = 0; i < length; ++i)
+                data[i] = data[i + k];
+        } else {
             drop_other(k);
+        }
     }
     // Determinant of the Hankel matrix (v[i+j]), i, j < (length + 1) / 2.
     double luhankeldet() const;
 
 private:
     bool is_inline() const { return data == inline_cells; }
-    void drop_other(int k); // every drop but one from the back within the length
+    void drop_other(int k); // a drop of nothing or of more than the length
     void copy_to_heap(const Vector& other);
     // Storage for n zero-filled elements: the inline cells or a new block.
     double* storage_for(int n);
