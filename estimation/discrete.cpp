@@ -32,12 +32,12 @@ namespace {
 void fill_without_column(const Vector& moments, int skipped, Matrix& m) {
     int n = m.dimension;
     for (int row = 0; row < n; ++row) {
-        int target = 0;
-        for (int col = 0; col <= n; ++col) {
-            if (col == skipped)
-                continue;
-            m[row][target++] = moments[row + col];
-        }
+        double* target = m[row];
+        const double* source = &moments.data[row];
+        for (int col = 0; col < skipped; ++col)
+            target[col] = source[col];
+        for (int col = skipped + 1; col <= n; ++col)
+            target[col - 1] = source[col];
     }
 }
 

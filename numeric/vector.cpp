@@ -23,24 +23,17 @@ void copy_elements(double* target, const double* source, int n) {
 
 } // namespace
 
-double* Vector::storage_for(int n) {
-    if (n <= inline_capacity) {
-        for (int i = 0; i < n; ++i)
-            inline_cells[i] = 0.0;
-        return inline_cells;
-    }
-    return allocate_elements(n);
-}
-
 void Vector::release() {
     if (!is_inline())
         delete[] data;
 }
 
-Vector::Vector(int n) : data(nullptr), length(n) {
-    if (n < 1)
-        throw Failure("Vector::Vector(int)", "Túl kicsi vektor!", FailureCode::computation);
-    data = storage_for(n);
+void Vector::fail_too_short() {
+    throw Failure("Vector::Vector(int)", "Túl kicsi vektor!", FailureCode::computation);
+}
+
+double* Vector::heap_zeros(int n) {
+    return allocate_elements(n);
 }
 
 Vector::Vector(const double* source, int n) : data(nullptr), length(n) {

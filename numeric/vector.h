@@ -15,7 +15,7 @@ public:
     double* data;
     int length;
 
-    explicit Vector(int n);              // n zeros; n < 1 fails
+    explicit Vector(int n);              // n zeros; n < 1 fails (defined below)
     Vector(const double* source, int n); // copies source[0..n-1]; n < 1 fails
     Vector(const Vector& other);
     Vector& operator=(const Vector& other);
@@ -52,16 +52,28 @@ public:
 private:
     bool is_inline() const { return data == inline_cells; }
     void drop_other(int k); // a drop of nothing or of more than the length
+    [[noreturn]] static void fail_too_short();
+    double* heap_zeros(int n); // a new block of n zeros
     void copy_to_heap(const Vector& other);
-    // Storage for n zero-filled elements: the inline cells or a new block.
-    double* storage_for(int n);
     void release();
 
     double inline_cells[inline_capacity];
 };
 
-// Defined here so that the many short copies an estimation makes compile
-// without a call; only the first length elements are ever read.
+// Defined here, like the copy below, so that the many short vectors an
+// estimation makes compile without a call.
+inline Vector::Vector(int n) : data(inline_cells), length(n) {
+    if (n < 1)
+        fail_too_short();
+    if (n > inline_capacity) {
+        data = heap_zeros(n);
+        return;
+    }
+    for (int i = 0; i < n; ++i)
+        inline_cells[i] = 0.0;
+}
+
+// Only the first length elements are ever read.
 inline Vector::Vector(const Vector& other) : data(inline_cells), length(other.length) {
     if (length > inline_capacity) {
         copy_to_heap(other);
