@@ -9,6 +9,8 @@
 //
 // Long sweeps (200,000 positions, sharp method) in each output format give
 // the cost a position of a whole run (us_per_position, start-up included);
+// the 40 requests of bench/batch_requests.h, one process each over its
+// 10,000 positions (CSV), give the batch cost of a bound (us_per_bound);
 // and one-position runs stand next to a program that only prints one line,
 // started the same way, for the cost of vendrill-cli's start-up.
 
@@ -22,6 +24,7 @@
 #include <sys/wait.h>
 #include <vector>
 
+#include "bench/batch_requests.h"
 #include "bench/bench_support.h"
 #include "cli/output.h"
 
@@ -144,6 +147,49 @@ void register_sweeps() {
                 ->UseRealTime()
                 ->Iterations(3);
 }
+
+void cli_batch(benchmark::State& state) {
+    const bench_support::ScratchFolder folder;
+    std::vector<std::vector<std::string>> runs;
+    for (const bench_support::BatchRequest& r : bench_support::batch_requests()) {
+        const char* type = r.support == Support::whole  ? "whole"
+                           : r.support == Support::half ? "half"
+                                                        : "bounded";
+        std::vector<std::string> arguments = {VENDRILL_CLI_PATH,
+                                              "--type",
+                                              type,
+                                              "--lower",
+                                              vendrill::cli::round_trip_number(r.lower),
+                                              "--upper",
+                                              vendrill::cli::round_trip_number(r.upper),
+                                              "--positions",
+                                              vendrill::cli::round_trip_number(r.from) + ":" +
+                                                  vendrill::cli::round_trip_number(r.to) + ":" +
+                                                  std::to_string(bench_support::batch_positions),
+                                              "--format",
+                                              "csv",
+                                              "--no-log",
+                                              "--"};
+        for (double m : r.moments)
+            arguments.push_back(vendrill::cli::round_trip_number(m));
+        runs.push_back(std::move(arguments));
+    }
+    for (auto _ : state)
+        for (const auto& arguments : runs)
+            if (run_once(arguments, folder.path()) != 0) {
+                state.SkipWithError("vendrill-cli did not exit with status 0");
+                return;
+            }
+    state.counters["us_per_bound"] = benchmark::Counter(
+        static_cast<double>(runs.size()) * bench_support::batch_positions * 1e-6,
+        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+BENCHMARK(cli_batch)
+    ->Name("cli_batch/40_requests")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
 
 // One process: vendrill-cli answering one position, or the one-line program.
 void start_up(benchmark::State& state, bool cli) {

@@ -9,6 +9,8 @@
 // redone in double-double).  The label says which precision the analysis used.
 // sharp_sweep: the same lists' positions in order, 1,000 across the range, as
 // one SharpSweep answers them (a sweep, an envelope, a vendrill-cli run).
+// sharp_batch: the 40 requests of bench/batch_requests.h, each analysed and
+// swept over its 10,000 positions; us_per_bound is the cost of one position.
 
 #include <benchmark/benchmark.h>
 
@@ -16,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/batch_requests.h"
 #include "bench/bench_support.h"
 #include "sharp/sharp.h"
 
@@ -142,6 +145,24 @@ void sweep_cost(benchmark::State& state, const Case& c) {
     state.SetLabel(label(analysis));
 }
 
+void batch_cost(benchmark::State& state) {
+    const std::vector<bench_support::BatchRequest> requests = bench_support::batch_requests();
+    for (auto _ : state)
+        for (const bench_support::BatchRequest& r : requests) {
+            SharpAnalysis analysis = analyse_moments(r.support, r.lower, r.upper, r.moments.data(),
+                                                     static_cast<int>(r.moments.size()));
+            SharpSweep sweep(analysis);
+            for (int i = 0; i < bench_support::batch_positions; ++i) {
+                SharpBounds bounds = sweep.at(bench_support::batch_position(r, i));
+                benchmark::DoNotOptimize(bounds.lower_bound);
+                benchmark::DoNotOptimize(bounds.upper_bound);
+            }
+        }
+    const double bounds = static_cast<double>(requests.size()) * bench_support::batch_positions;
+    state.counters["us_per_bound"] = benchmark::Counter(
+        bounds * 1e-6, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
 void register_all() {
     for (const Case& c : cases) {
         auto* analysis =
@@ -158,6 +179,9 @@ void register_all() {
                 b->Arg(count);
         }
     }
+    benchmark::RegisterBenchmark("sharp_batch/40_requests", batch_cost)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(3);
 }
 
 } // namespace

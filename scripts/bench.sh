@@ -6,7 +6,9 @@
 # method's analysis and positions, whole vendrill-cli runs over 10,000
 # positions with either method, the dialog's picture of the bounds (500
 # positions sampled and drawn, offscreen), and the Python package beside the
-# C++ loops it runs (with Dask on two worker processes).
+# C++ loops it runs (with Dask on two worker processes), and the batch of 40
+# requests as semidefinite programs (bench/sdp_reference.py) beside the sharp
+# method.
 #   scripts/bench.sh [extra Google Benchmark flags, e.g. --benchmark_filter=bounded]
 # Takes a few minutes on a 2-core machine; run it on an otherwise idle machine.
 set -euo pipefail
@@ -44,6 +46,10 @@ PYTHONPATH="$build/python:$root/examples" /usr/bin/python3 "$root/bench/python_b
   --reference "$build/bench/python_reference_bench" | tee "$results/python.txt"
 
 echo
+echo "=== The 40 batch requests as semidefinite programs (cvxopt) beside the sharp method ==="
+PYTHONPATH="$build/python" /usr/bin/python3 "$root/bench/sdp_reference.py" | tee "$results/sdp.txt"
+
+echo
 echo "=== Targets (medians) ==="
 grep -h -E '^estimate_bounded/[a-z_]+/n:9/x:[0-9.]+/all_succeed_median' "$results/drivers.txt" ||
   echo "estimate_bounded, 9 moments: no position had every attempt succeed"
@@ -68,3 +74,6 @@ echo "  target: <= 8 us (allocations_per_call counted)"
 grep -h -E '^(cli_sweep|start_up)/.*_median' "$results/cli.txt" || true
 echo "  targets: a CSV sweep <= 0.65 us a position, JSON rows within 0.5 us, CSV within 0.25 us;"
 echo "  one position <= 0.3 ms above print_one_line"
+grep -h -E '^(sharp_batch|cli_batch)/.*_median' "$results/sharp.txt" "$results/cli.txt" || true
+echo "  target: a bound of the batch <= 0.55 us, >= 10,000 times one semidefinite program's solve:"
+grep -h -E 'median solve' "$results/sdp.txt" || true
