@@ -76,16 +76,15 @@ template <int Fixed> double lu_determinant(double** a, int dimension) {
         double largest = std::fabs(a[j][j]);
 #pragma GCC unroll 8
         for (int i = j + 1; i < n; ++i) {
+            // Selections rather than branches: which row wins depends on the data.
             const double magnitude = std::fabs(a[i][j]);
-            if (magnitude > largest) {
-                largest = magnitude;
-                pivot = i;
-            }
+            const bool larger = magnitude > largest;
+            largest = larger ? magnitude : largest;
+            pivot = larger ? i : pivot;
         }
-        if (pivot != j) {
-            std::swap(a[pivot], a[j]);
-            sign = -sign;
-        }
+        // Swapping a row with itself changes nothing.
+        std::swap(a[pivot], a[j]);
+        sign = pivot != j ? -sign : sign;
         const bool rows_below = j < n - 1;
         if (a[j][j] == 0.0 && (rows_below || j == 0))
             return 0.0;
