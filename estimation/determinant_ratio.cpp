@@ -27,10 +27,10 @@ double superdet(const Vector& moments) {
         for (int j = 0; j < n; ++j)
             numerator[i][j] = denominator[i][j] = moments[i + j] - moments[i + j - 1];
 
-    double denominator_det = denominator.ludet();
+    double denominator_det = denominator.ludet_in_place();
     if (within_zero_tolerance(denominator_det))
         throw Failure("superdet", "A nevezőben levő determináns 0!", FailureCode::computation);
-    return numerator.ludet() / denominator_det;
+    return numerator.ludet_in_place() / denominator_det;
 }
 
 // The mass at the point x (strictly inside (0, 1)) of a distribution on [0, 1]
@@ -38,17 +38,23 @@ double superdet(const Vector& moments) {
 // denominator is left to the callers' range checks (the quotient is then
 // infinite or not a number).
 double hyperdet(const Vector& moments, double x) {
+    PowerTable powers_of_x(x);
+    return hyperdet(moments, x, powers_of_x);
+}
+
+double hyperdet(const Vector& moments, double x, PowerTable& powers_of_x) {
     if (position_at_zero_or_one(x))
         throw Failure("hyperdet", "A pozíció nem lehet 0 vagy 1!", FailureCode::computation);
     if (moments.length % 2 == 0)
         report_warning("hyperdet", "Páratlan számú momentum kell!");
 
+    powers_of_x.rebase(x);
     int n = (moments.length - 1) / 2;
     Matrix numerator(n);
     Matrix denominator(n);
     for (int j = 0; j < n; ++j) {
         numerator[0][j] = moments[j + 1] - moments[j + 2];
-        denominator[0][j] = std::pow(x, j + 1.0) - std::pow(x, j + 2.0);
+        denominator[0][j] = powers_of_x(j + 1) - powers_of_x(j + 2);
     }
     for (int i = 1; i < n; ++i) {
         for (int j = 0; j < n; ++j) {
@@ -59,7 +65,7 @@ double hyperdet(const Vector& moments, double x) {
         }
     }
 
-    double denominator_det = denominator.ludet();
-    double numerator_det = numerator.ludet();
+    double denominator_det = denominator.ludet_in_place();
+    double numerator_det = numerator.ludet_in_place();
     return numerator_det / denominator_det;
 }

@@ -32,12 +32,12 @@ namespace {
 void fill_without_column(const Vector& moments, int skipped, Matrix& m) {
     int n = m.dimension;
     for (int row = 0; row < n; ++row) {
-        int target = 0;
-        for (int col = 0; col <= n; ++col) {
-            if (col == skipped)
-                continue;
-            m[row][target++] = moments[row + col];
-        }
+        double* target = m[row];
+        const double* source = &moments.data[row];
+        for (int col = 0; col < skipped; ++col)
+            target[col] = source[col];
+        for (int col = skipped + 1; col <= n; ++col)
+            target[col - 1] = source[col];
     }
 }
 
@@ -64,10 +64,11 @@ void discrete_construction(Vector& moments, Vector& xs, Vector& ps,
     int n = length / 2;
     Vector coefficients(n + 1);
     Matrix minor(n);
-    // Expansion of Q along its last row: the cofactor of t^i.
+    // Expansion of Q along its last row: the cofactor of t^i.  Each minor is
+    // written whole, so the decomposition may take the cells of the one before.
     for (int i = 0; i <= n; ++i) {
         fill_without_column(moments, i, minor);
-        double determinant = minor.ludet();
+        double determinant = minor.ludet_in_place();
         coefficients[i] = (i + n) % 2 == 0 ? determinant : -determinant;
     }
 

@@ -34,12 +34,12 @@ namespace {
 // Checks the Hankel determinants of orders k+1 down to 2 and returns how many
 // trailing moments to cut: 2r for the last (lowest-order) pass r whose
 // determinant counts as zero, 0 when none does.
-int normal_truncation(const Vector& moments) {
+int normal_truncation(const Vector& moments, HankelDeterminants& determinants) {
     int passes = (moments.length - 1) / 2;
     int cut = 0;
     Vector h(moments);
     for (int r = 1; r <= passes; ++r) {
-        double determinant = h.luhankeldet();
+        double determinant = determinants.of(h);
         if (determinant_negative(determinant))
             throw Failure("trynormal", "Ezek a momentumok nem határoznak meg eloszlást!",
                           FailureCode::computation);
@@ -58,6 +58,12 @@ int normal_truncation(const Vector& moments) {
 
 void trynormal(Vector& moments, double position, double& lower_bound, double& upper_bound,
                const DiagnosticSink& diagnostics) {
+    AttemptMemo memo;
+    trynormal(moments, position, lower_bound, upper_bound, diagnostics, memo);
+}
+
+void trynormal(Vector& moments, double position, double& lower_bound, double& upper_bound,
+               const DiagnosticSink& diagnostics, AttemptMemo& memo) {
     lower_bound = 0.0;
     upper_bound = 1.0;
 
@@ -70,7 +76,7 @@ void trynormal(Vector& moments, double position, double& lower_bound, double& up
     if (moments[0] != 1.0)
         throw Failure("trynormal", "Az első momentumnak 1-nek kell lennie!", FailureCode::request);
 
-    moments.drop(-normal_truncation(moments));
+    moments.drop(-normal_truncation(moments, memo.hankel));
     if (moments.length < 3)
         throw Failure("trynormal", "A becsléshez legalább 3 momentum kell!",
                       FailureCode::computation);
@@ -79,7 +85,7 @@ void trynormal(Vector& moments, double position, double& lower_bound, double& up
     Vector points(points_count);
     Vector weights(points_count);
 
-    transform_moments(moments, 1.0, -position);
+    memo.transforms.apply(moments, 1.0, -position);
     Vector moved(moments);
     double p = 0.0;
     mass_normal(moments, p);
@@ -99,10 +105,11 @@ void trynormal(Vector& moments, double position, double& lower_bound, double& up
 
 Estimate estimate_normal(const Vector& moments, double position, EstimationContext& context) {
     KeptBounds kept;
+    AttemptMemo memo;
     run_attempts(moments, 3, Outcome::whole_line, "ulnormal",
                  "Sajnos, ezekre a momentumokra nem alkalmazható a végtelen becslés!", context,
-                 kept, [position, &context](Vector& scratch, double& l, double& u) {
-                     trynormal(scratch, position, l, u, context.diagnostics);
+                 kept, [position, &context, &memo](Vector& scratch, double& l, double& u) {
+                     trynormal(scratch, position, l, u, context.diagnostics, memo);
                  });
     return kept.estimate();
 }

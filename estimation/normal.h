@@ -2,6 +2,7 @@
 #pragma once
 // Estimation on the whole line (-inf, inf).
 
+#include "estimation/attempt_memo.h"
 #include "estimation/context.h"
 #include "estimation/estimate.h"
 #include "numeric/diagnostics.h"
@@ -12,6 +13,9 @@ void mass_normal(Vector& moments, double& mass);
 // Throws a Failure when it cannot give bounds.
 void trynormal(Vector& moments, double position, double& lower_bound, double& upper_bound,
                const DiagnosticSink& diagnostics);
+// The same, taking what earlier attempts of the same call computed from memo.
+void trynormal(Vector& moments, double position, double& lower_bound, double& upper_bound,
+               const DiagnosticSink& diagnostics, AttemptMemo& memo);
 // The driver: never lets an attempt's failure out (each is reported through
 // the context); outcome whole_line when a bound was tightened, none otherwise
 // (bounds 0 and 1).

@@ -54,11 +54,11 @@ namespace {
 // Returns 2r for the last pass r whose determinant counts as zero, else 0.
 // With scale_aware, a determinant at rounding level beside its diagonal counts
 // as zero too (see hankel_determinant_near_zero).
-int positive_family_truncation(Vector h, bool scale_aware) {
+int positive_family_truncation(Vector h, bool scale_aware, HankelDeterminants& determinants) {
     int passes = (h.length - 1) / 2;
     int cut = 0;
     for (int r = 1; r <= passes; ++r) {
-        double determinant = h.luhankeldet();
+        double determinant = determinants.of(h);
         if (determinant_negative(determinant))
             throw Failure("trypositive", "Ezek a momentumok nem határoznak meg pozitív eloszlást!",
                           FailureCode::computation);
@@ -82,14 +82,14 @@ int positive_family_truncation(Vector h, bool scale_aware) {
 // vanishes whenever the distribution has mass at the lower limit, a mass the
 // construction splits off by itself, and a cut there would only loosen bounds
 // that come out exact.
-int positive_truncation(const Vector& moments) {
+int positive_truncation(const Vector& moments, HankelDeterminants& determinants) {
     Vector without_last(moments);
     without_last.drop(-1);
-    int cut_first = positive_family_truncation(without_last, true);
+    int cut_first = positive_family_truncation(without_last, true, determinants);
 
     Vector without_first(moments);
     without_first.drop(1);
-    int cut_second = positive_family_truncation(without_first, false);
+    int cut_second = positive_family_truncation(without_first, false, determinants);
     return std::max(cut_first, cut_second);
 }
 
@@ -97,6 +97,12 @@ int positive_truncation(const Vector& moments) {
 
 void trypositive(Vector& moments, double position, double lower, double& lower_bound,
                  double& upper_bound, const DiagnosticSink& diagnostics) {
+    AttemptMemo memo;
+    trypositive(moments, position, lower, lower_bound, upper_bound, diagnostics, memo);
+}
+
+void trypositive(Vector& moments, double position, double lower, double& lower_bound,
+                 double& upper_bound, const DiagnosticSink& diagnostics, AttemptMemo& memo) {
     lower_bound = 0.0;
     upper_bound = 1.0;
 
@@ -116,9 +122,9 @@ void trypositive(Vector& moments, double position, double lower, double& lower_b
                       FailureCode::request);
 
     double distance = position - lower;
-    transform_moments(moments, 1 / distance, -(lower / distance));
+    memo.transforms.apply(moments, 1 / distance, -(lower / distance));
 
-    moments.drop(-positive_truncation(moments));
+    moments.drop(-positive_truncation(moments, memo.hankel));
     if (moments.length < 4)
         throw Failure("trypositive", "A becsléshez legalább 4 momentum kell!",
                       FailureCode::computation);
@@ -148,10 +154,11 @@ void trypositive(Vector& moments, double position, double lower, double& lower_b
 Estimate estimate_positive(const Vector& moments, double position, double lower,
                            EstimationContext& context) {
     KeptBounds kept;
+    AttemptMemo memo;
     run_attempts(moments, 4, Outcome::half_line, "ulpositive",
                  "Sajnos, ezekre a momentumokra nem alkalmazható a pozitív becslés!", context, kept,
-                 [position, lower, &context](Vector& scratch, double& l, double& u) {
-                     trypositive(scratch, position, lower, l, u, context.diagnostics);
+                 [position, lower, &context, &memo](Vector& scratch, double& l, double& u) {
+                     trypositive(scratch, position, lower, l, u, context.diagnostics, memo);
                  });
 
     context.diagnostics.write("\n\n/// poz /// L = " + format_fixed(kept.lower) +
@@ -159,8 +166,8 @@ Estimate estimate_positive(const Vector& moments, double position, double lower,
 
     run_attempts(moments, 3, Outcome::whole_line, "ulpositive",
                  "Sajnos, ezekre a momentumokra nem alkalmazható a végtelen becslés!", context,
-                 kept, [position, &context](Vector& scratch, double& l, double& u) {
-                     trynormal(scratch, position, l, u, context.diagnostics);
+                 kept, [position, &context, &memo](Vector& scratch, double& l, double& u) {
+                     trynormal(scratch, position, l, u, context.diagnostics, memo);
                  });
     return kept.estimate();
 }

@@ -13,6 +13,7 @@
 #include <cmath>
 #include <initializer_list>
 
+#include "numeric/powers.h"
 #include "numeric/vector.h"
 
 namespace estimation_tolerance {
@@ -110,10 +111,12 @@ inline MassesAround masses_around(const Vector& points, const Vector& weights, d
     return masses;
 }
 
-// A point mass that an attempt split off before the construction.
+// A point mass that an attempt split off before the construction; powers,
+// when given, is a table of the point's powers.
 struct PointMass {
     double point;
     double mass;
+    PowerTable* powers = nullptr;
 };
 
 // The report of an attempt whose distribution fails reproduces_moments.
@@ -135,15 +138,17 @@ inline bool reproduces_moments(const Vector& moments, std::initializer_list<Poin
     for (int k = 0; k + 1 < moments.length; ++k) {
         double sum = 0.0;
         double magnitude = std::fabs(moments[k]);
-        auto add = [&](double point, double mass) {
-            double term = mass * std::pow(point, static_cast<double>(k));
+        auto add = [&](double mass, double power) {
+            double term = mass * power;
             sum += term;
             magnitude += std::fabs(term);
         };
         for (const PointMass& atom : split_off)
-            add(atom.point, atom.mass);
+            add(atom.mass, atom.powers != nullptr && atom.powers->is_of(atom.point)
+                               ? (*atom.powers)(k)
+                               : whole_power(atom.point, k));
         for (int i = 0; i < points.length; ++i)
-            add(points[i], weights[i]);
+            add(weights[i], whole_power(points[i], k));
         if (!(std::fabs(sum - moments[k]) <= estimation_tolerance::reproduction * magnitude))
             return false;
     }

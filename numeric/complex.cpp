@@ -5,15 +5,6 @@
 #include "numeric/failure.h"
 #include "numeric/number_text.h"
 
-Complex Complex::sqrt() const {
-    const double r = abs();
-    const double s = std::sqrt(r);
-    const double t = r == 0.0 ? 0.0 : re / (r + r);
-    const double u = s * std::sqrt(0.5 + t);
-    const double v = s * std::sqrt(0.5 - t);
-    return im >= 0.0 ? Complex(u, v) : Complex(u, -v);
-}
-
 void Complex::print(const DiagnosticSink& sink) const {
     sink.write(format_fixed(re) + "+" + format_fixed(im) + "i");
 }

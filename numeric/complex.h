@@ -33,6 +33,15 @@ public:
 // Throws the failure of a division by a divisor of modulus 0 ("Complex::/").
 [[noreturn]] void fail_complex_zero_divisor();
 
+inline Complex Complex::sqrt() const {
+    const double r = abs();
+    const double s = std::sqrt(r);
+    const double t = r == 0.0 ? 0.0 : re / (r + r);
+    const double u = s * std::sqrt(0.5 + t);
+    const double v = s * std::sqrt(0.5 - t);
+    return im >= 0.0 ? Complex(u, v) : Complex(u, -v);
+}
+
 inline Complex Complex::operator/(const Complex& w) const {
     const double q = w.im * w.im + w.re * w.re;
     // q is the square of the modulus (the same two products, added in the

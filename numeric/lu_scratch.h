@@ -11,6 +11,8 @@ public:
     explicit LuScratch(int n) : dimension(n), cells(n) {}
 
     double* operator[](int i) { return cells.rows[i]; }
+    // The row pointers themselves, for code that fills the copy row by row.
+    double** rows() { return cells.rows; }
 
     // The determinant by LU decomposition with partial pivoting, destroying
     // the working copy.
@@ -20,3 +22,7 @@ private:
     int dimension;
     SquareCells<16> cells;
 };
+
+// The determinant of the k x k Hankel matrix (sequence[i + j]), by the same
+// decomposition.
+double hankel_determinant(const double* sequence, int k);

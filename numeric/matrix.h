@@ -19,6 +19,10 @@ public:
 
     // Determinant by LU decomposition with partial pivoting; the matrix is unchanged.
     double ludet() const;
+    // The same determinant, computed on the matrix's own cells (no copy): they
+    // hold the decomposition afterwards, and the rows may come in another
+    // order.  Writing every cell again makes the matrix usable anew.
+    double ludet_in_place();
 
 private:
     SquareCells<8> cells;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <optional>
 
 namespace {
@@ -79,4 +80,33 @@ void transform_moments(Vector& moments, double scale, double shift) {
             t = coefficients[j] * moments[j] + shift * t;
         moments[i] = t;
     }
+}
+
+namespace {
+
+bool same_bits(double a, double b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+} // namespace
+
+void MomentTransforms::apply(Vector& moments, double scale, double shift) {
+    const int n = moments.length;
+    const std::size_t bytes = sizeof(double) * static_cast<std::size_t>(n > 0 ? n : 0);
+    if (n > longest) {
+        transform_moments(moments, scale, shift);
+        return;
+    }
+    if (n > 0 && n <= length_ && same_bits(scale, scale_) && same_bits(shift, shift_) &&
+        std::memcmp(given_, moments.data, bytes) == 0) {
+        std::memcpy(moments.data, transformed_, bytes);
+        return;
+    }
+    length_ = 0; // until the new pair is complete
+    std::memcpy(given_, moments.data, bytes);
+    transform_moments(moments, scale, shift);
+    std::memcpy(transformed_, moments.data, bytes);
+    length_ = n;
+    scale_ = scale;
+    shift_ = shift;
 }

@@ -55,7 +55,9 @@ Complex oneroot(const Vector& polynomial, Complex start) {
         return x;
     for (int pass = 1;; ++pass) {
         const Evaluation e = evaluate(polynomial, m, x);
-        if (e.p.abs() == 0.0)
+        // The modulus is 0 exactly when its square is: the square root of a
+        // sum of squares (never negative) is 0 only for the argument 0.
+        if (e.p.re * e.p.re + e.p.im * e.p.im == 0.0)
             return x;
         const Complex g = e.d1 / e.p;
         const Complex g_squared = g * g;

@@ -23,35 +23,30 @@ void copy_elements(double* target, const double* source, int n) {
 
 } // namespace
 
-double* Vector::storage_for(int n) {
-    if (n <= inline_capacity) {
-        for (int i = 0; i < n; ++i)
-            inline_cells[i] = 0.0;
-        return inline_cells;
-    }
-    return allocate_elements(n);
-}
-
 void Vector::release() {
     if (!is_inline())
         delete[] data;
 }
 
-Vector::Vector(int n) : data(nullptr), length(n) {
-    if (n < 1)
-        throw Failure("Vector::Vector(int)", "Túl kicsi vektor!", FailureCode::computation);
-    data = storage_for(n);
+void Vector::fail_too_short() {
+    throw Failure("Vector::Vector(int)", "Túl kicsi vektor!", FailureCode::computation);
+}
+
+double* Vector::heap_zeros(int n) {
+    return allocate_elements(n);
 }
 
 Vector::Vector(const double* source, int n) : data(nullptr), length(n) {
     if (n < 1)
         throw Failure("Vector::Vector(double*,int)", "Túl kicsi vektor!", FailureCode::computation);
-    data = storage_for(n);
+    // Every element is written by the copy.
+    data = n <= inline_capacity ? inline_cells : allocate_elements(n);
     copy_elements(data, source, n);
 }
 
-Vector::Vector(const Vector& other) : data(storage_for(other.length)), length(other.length) {
-    copy_elements(data, other.data, length);
+void Vector::copy_to_heap(const Vector& other) {
+    data = allocate_elements(other.length);
+    copy_elements(data, other.data, other.length);
 }
 
 Vector& Vector::operator=(const Vector& other) {
@@ -99,13 +94,9 @@ Vector& Vector::operator=(Vector&& other) noexcept {
     return *this;
 }
 
-Vector::~Vector() {
-    release();
-}
-
 // The storage keeps its size: only the first length elements count, so
 // dropping needs no new allocation and cannot fail once the count is checked.
-void Vector::drop(int k) {
+void Vector::drop_other(int k) {
     if (k == 0)
         return;
     const long count = std::labs(static_cast<long>(k));
@@ -124,9 +115,5 @@ double Vector::luhankeldet() const {
     const int k = (length + 1) / 2;
     if (k < 1)
         throw Failure("Vector::luhankeldet", "Túl kicsi Hankel-mátrix!", FailureCode::computation);
-    LuScratch hankel(k);
-    for (int i = 0; i < k; ++i)
-        for (int j = 0; j < k; ++j)
-            hankel[i][j] = data[i + j];
-    return hankel.determinant();
+    return hankel_determinant(data, k);
 }

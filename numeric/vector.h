@@ -15,7 +15,7 @@ public:
     double* data;
     int length;
 
-    explicit Vector(int n);              // n zeros; n < 1 fails
+    explicit Vector(int n);              // n zeros; n < 1 fails (defined below)
     Vector(const double* source, int n); // copies source[0..n-1]; n < 1 fails
     Vector(const Vector& other);
     Vector& operator=(const Vector& other);
@@ -23,21 +23,62 @@ public:
     // is left empty (length 0).
     Vector(Vector&& other) noexcept;
     Vector& operator=(Vector&& other) noexcept;
-    ~Vector();
+    ~Vector() {
+        if (!is_inline())
+            delete[] data;
+    }
 
     double& operator[](int i) { return data[i]; }
     double operator[](int i) const { return data[i]; }
 
     // Removes k elements from the front (k > 0) or -k from the back (k < 0).
-    void drop(int k);
+    // Dropping from the back only shortens the length (defined here: the
+    // attempts of an estimation drop all the time).
+    void drop(int k) {
+        if (k < 0 && k >= -length) {
+            length += k;
+        } else if (k > 0 && k <= length) {
+            // Moving left: each element is read before it is overwritten.
+            length -= k;
+            for (int i = 0; i < length; ++i)
+                data[i] = data[i + k];
+        } else {
+            drop_other(k);
+        }
+    }
     // Determinant of the Hankel matrix (v[i+j]), i, j < (length + 1) / 2.
     double luhankeldet() const;
 
 private:
     bool is_inline() const { return data == inline_cells; }
-    // Storage for n zero-filled elements: the inline cells or a new block.
-    double* storage_for(int n);
+    void drop_other(int k); // a drop of nothing or of more than the length
+    [[noreturn]] static void fail_too_short();
+    double* heap_zeros(int n); // a new block of n zeros
+    void copy_to_heap(const Vector& other);
     void release();
 
     double inline_cells[inline_capacity];
 };
+
+// Defined here, like the copy below, so that the many short vectors an
+// estimation makes compile without a call.
+inline Vector::Vector(int n) : data(inline_cells), length(n) {
+    if (n < 1)
+        fail_too_short();
+    if (n > inline_capacity) {
+        data = heap_zeros(n);
+        return;
+    }
+    for (int i = 0; i < n; ++i)
+        inline_cells[i] = 0.0;
+}
+
+// Only the first length elements are ever read.
+inline Vector::Vector(const Vector& other) : data(inline_cells), length(other.length) {
+    if (length > inline_capacity) {
+        copy_to_heap(other);
+        return;
+    }
+    for (int i = 0; i < length; ++i)
+        inline_cells[i] = other.data[i];
+}

@@ -307,6 +307,11 @@ INSTANTIATE_TEST_SUITE_P(
         Request{discrete_moments({0.5, 1, 2}, {0.25, 0.5, 0.25}, 7), 2, 0, 3},
         Request{discrete_moments({0, 0.25, 0.5}, {0.5, 0.25, 0.25}, 5), 0.25, 0, 1},
         Request{{1, 1, 2, 6, 24, 120, 720, 5040}, 2.3, 0, 40},
-        Request{{1, 0, 1, 0, 3, 0, 15, 0, 105}, -0.5, -8, 8}));
+        Request{{1, 0, 1, 0, 3, 0, 15, 0, 105}, -0.5, -8, 8},
+        // The drivers reuse what one attempt computed in the next (transforms,
+        // Hankel determinants, powers of the position): attempts that fail
+        // part way, and moments that every transform changes.
+        Request{discrete_moments({0.2, 0.5, 0.8}, {0.3, 0.4, 0.3}, 9), 0.35, 0, 1},
+        Request{uniform_moments(11), 0.45, -0.5, 1.5}));
 
 } // namespace

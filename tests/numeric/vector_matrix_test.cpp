@@ -9,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <utility>
@@ -227,6 +229,21 @@ TEST_P(MatrixLu, LeavesTheMatrixUnchanged) {
             EXPECT_EQ(m[i][j], GetParam().rows[i][j]);
 }
 
+// The decomposition on the matrix's own cells gives the same bits, and a
+// matrix written anew afterwards (its rows may have been exchanged) gives them again.
+TEST_P(MatrixLu, InPlaceSameBitsAndUsableAfterRewriting) {
+    const Matrix m = make_matrix(GetParam().rows);
+    const double expected = m.ludet();
+    Matrix work = make_matrix(GetParam().rows);
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(work.ludet_in_place()),
+              std::bit_cast<std::uint64_t>(expected));
+    for (int i = 0; i < work.dimension; ++i)
+        for (int j = 0; j < work.dimension; ++j)
+            work[i][j] = GetParam().rows[i][j];
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(work.ludet_in_place()),
+              std::bit_cast<std::uint64_t>(expected));
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Examples, MatrixLu,
     testing::Values(
@@ -239,7 +256,20 @@ INSTANTIATE_TEST_SUITE_P(
         LuCase{"Symmetric", {{4, 1, 2}, {1, 5, 3}, {2, 3, 6}}, 70.0},
         LuCase{"ZeroFirstColumn", {{0, 1, 2}, {0, 3, 4}, {0, 5, 6}}, 0.0},
         LuCase{"ThreeExchanges", {{0, 0, 0, 1}, {0, 0, 1, 0}, {0, 1, 0, 0}, {1, 0, 0, 0}}, 1.0},
-        LuCase{"CycleOfThree", {{0, 1, 0}, {0, 0, 1}, {1, 0, 0}}, 1.0}),
+        LuCase{"CycleOfThree", {{0, 1, 0}, {0, 0, 1}, {1, 0, 0}}, 1.0},
+        // Orders past the unrolled ones, rows exchanged on the way.
+        LuCase{"SixReversed",
+               {{0, 0, 0, 0, 0, 2},
+                {0, 0, 0, 0, 2, 0},
+                {0, 0, 0, 2, 0, 0},
+                {0, 0, 2, 0, 0, 0},
+                {0, 2, 0, 0, 0, 0},
+                {2, 0, 0, 0, 0, 0}},
+               -64.0},
+        LuCase{
+            "FiveExchangeAfterReduction",
+            {{1, 1, 0, 0, 0}, {1, 1, 1, 0, 0}, {0, 1, 0, 0, 0}, {0, 0, 0, 3, 1}, {0, 0, 0, 1, 3}},
+            -8.0}),
     [](const testing::TestParamInfo<LuCase>& info) { return info.param.name; });
 
 TEST(MatrixLu, ExactResultsWhereTheArithmeticIsExact) {
