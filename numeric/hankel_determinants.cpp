@@ -2,20 +2,9 @@
 #include "numeric/hankel_determinants.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 
-namespace {
-
-// Bit for bit: -0 and +0 differ, a NaN equals itself.
-bool same_elements(const double* a, const double* b, int count) {
-    for (int i = 0; i < count; ++i)
-        if (std::bit_cast<std::uint64_t>(a[i]) != std::bit_cast<std::uint64_t>(b[i]))
-            return false;
-    return true;
-}
-
-} // namespace
+#include "numeric/same_bits.h"
 
 double HankelDeterminants::of(const Vector& sequence) {
     const int n = sequence.length;
@@ -26,7 +15,7 @@ double HankelDeterminants::of(const Vector& sequence) {
     Family* family = nullptr;
     for (int f = 0; f < used_ && family == nullptr; ++f) {
         Family& candidate = families_[(last_ + f) % used_];
-        if (same_elements(candidate.values, sequence.data, std::min(candidate.length, n))) {
+        if (same_bits(candidate.values, sequence.data, std::min(candidate.length, n))) {
             family = &candidate;
             last_ = (last_ + f) % used_;
         }

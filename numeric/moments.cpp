@@ -2,6 +2,7 @@
 #include "numeric/moments.h"
 
 #include "numeric/failure.h"
+#include "numeric/same_bits.h"
 
 #include <algorithm>
 #include <cmath>
@@ -82,14 +83,6 @@ void transform_moments(Vector& moments, double scale, double shift) {
     }
 }
 
-namespace {
-
-bool same_bits(double a, double b) {
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
-
-} // namespace
-
 void MomentTransforms::apply(Vector& moments, double scale, double shift) {
     const int n = moments.length;
     const std::size_t bytes = sizeof(double) * static_cast<std::size_t>(n > 0 ? n : 0);
@@ -98,7 +91,7 @@ void MomentTransforms::apply(Vector& moments, double scale, double shift) {
         return;
     }
     if (n > 0 && n <= length_ && same_bits(scale, scale_) && same_bits(shift, shift_) &&
-        std::memcmp(given_, moments.data, bytes) == 0) {
+        same_bits(given_, moments.data, n)) {
         std::memcpy(moments.data, transformed_, bytes);
         return;
     }

@@ -6,9 +6,10 @@
 // gives the same bits as computing it again, so the callers' results do not
 // change.
 
-#include <bit>
 #include <cmath>
 #include <cstdint>
+
+#include "numeric/same_bits.h"
 
 // std::pow(base, k) for k >= 0.  Where IEEE 754 pow fixes the result it is
 // given without the call: 1 for the exponent 0 (whatever the base, NaN too),
@@ -32,9 +33,7 @@ public:
 
     // Whether this is the table of base, compared bit for bit (-0 and +0 have
     // different odd powers).
-    bool is_of(double base) const {
-        return std::bit_cast<std::uint64_t>(base) == std::bit_cast<std::uint64_t>(base_);
-    }
+    bool is_of(double base) const { return same_bits(base, base_); }
 
     // Makes the table one of base, forgetting the powers kept when the base changes.
     void rebase(double base) {

@@ -407,12 +407,17 @@ bool upper_and_lower(const HermiteData& h, double x, double* p, double* q) {
 
 namespace {
 
-// The certificate of p (ascending, n coefficients) for the data h, formed
-// again in double-double where the rounding of the coefficients (magnified
-// by the powers of an outlying node) outweighs the moments' tolerance.
+// Whether the rounding of a certificate's coefficients (magnified by the
+// powers of an outlying node) outweighs the moments' tolerance.
+bool worth_refining(const Certificate& cert) {
+    return cert.ok && cert.slack > std::max(cert.tolerance, skip_widening);
+}
+
+// The certificate for the data h, formed again in double-double where that
+// is worth it; the better of the two.
 Certificate refine(const Units& u, Support support, const HermiteData& h, double x_error,
                    bool upper, Certificate cert) {
-    if (cert.ok && cert.slack > std::max(cert.tolerance, skip_widening)) {
+    if (worth_refining(cert)) {
         DoubleDouble pdd[max_conditions];
         if (!hermite_coefficients(h, pdd))
             return cert;
@@ -457,7 +462,7 @@ void hermite_certificates(const Units& u, Support support, double x, double x_er
         return;
     finish_pair(u, support, h, x_error, p, q, up, down);
     up = refine(u, support, h, x_error, true, up);
-    if (down.ok && down.slack > std::max(down.tolerance, skip_widening)) {
+    if (worth_refining(down)) { // spares the copy of the data otherwise
         HermiteData lower = h;
         lower.f[0] = 0.0;
         down = refine(u, support, lower, x_error, false, down);

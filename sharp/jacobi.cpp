@@ -248,27 +248,8 @@ void finish_pivot(const double* alpha, const double* beta, int m, double alpha_t
         last_pivot(alpha, beta, m, alpha_tilde, t, pivot, slope);
 }
 
-void last_pivot_fast(const double* alpha, const double* beta, int m, double alpha_tilde, double t,
-                     double& pivot, double& slope) {
-    double previous = 0.0;
-    double current = 1.0;
-    double d_previous = 0.0;
-    double d_current = 0.0;
-    for (int k = 0; k <= m; ++k) {
-        double diagonal = k < m ? alpha[k] : alpha_tilde;
-        double coupling = k == 0 ? 0.0 : beta[k];
-        double next = (t - diagonal) * current - coupling * previous;
-        double d_next = current + (t - diagonal) * d_current - coupling * d_previous;
-        previous = current;
-        current = next;
-        d_previous = d_current;
-        d_current = d_next;
-    }
-    finish_pivot(alpha, beta, m, alpha_tilde, t, previous, current, d_previous, d_current, pivot,
-                 slope);
-}
-
-// The same at count points, each with exactly the operations it has alone,
+// The last pivot and its slope at count points, each with exactly the
+// operations it has alone (the recurrence, then finish_pivot),
 // a group of Group points at a time with their recurrences side by side, so
 // that none waits on its own latency.
 template <int Group>
@@ -330,23 +311,7 @@ Search start_search(double lo, double hi, const double* start) {
     return s;
 }
 
-double finish_search(const double* alpha, const double* beta, int m, double alpha_tilde, Search s) {
-    for (;;) {
-        double f = 0.0;
-        double slope = 0.0;
-        last_pivot_fast(alpha, beta, m, alpha_tilde, s.t, f, slope);
-        double node = 0.0;
-        if (radau_step(s, f, slope, node))
-            return node;
-    }
-}
-
 } // namespace
-
-double radau_node(const double* alpha, const double* beta, int m, double alpha_tilde, double lo,
-                  double hi) {
-    return finish_search(alpha, beta, m, alpha_tilde, start_search(lo, hi, nullptr));
-}
 
 namespace {
 
@@ -432,6 +397,13 @@ void radau_nodes(const double* alpha, const double* beta, int m, double alpha_ti
     for (int r = 0; r < again; ++r)
         search[index[r]] = start_search(lo[index[r]], hi[index[r]], nullptr);
     run_searches(alpha, beta, m, alpha_tilde, search, index, again, out);
+}
+
+double radau_node(const double* alpha, const double* beta, int m, double alpha_tilde, double lo,
+                  double hi) {
+    double node = 0.0;
+    radau_nodes(alpha, beta, m, alpha_tilde, &lo, &hi, nullptr, 1, &node);
+    return node;
 }
 
 } // namespace sharp_detail
